@@ -1,0 +1,44 @@
+#pragma once
+
+#include "check/ColourClass.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace quorvel {
+
+// What the file itself records, read from its header by the image loader.
+struct ImageHeader {
+    bool readable = false;
+    int32_t pixelsHigh = 0;  // of the first image in the file
+    int32_t pixelsWide = 0;
+    // Vertical resolution in dots per inch; absent when the file records none.
+    std::optional<double> verticalDpi;
+    std::optional<std::string> colourSpaceName;
+};
+
+// The measure of one image file as the rules see it.
+struct ImageMeasure {
+    int32_t pixelsHigh = 0;
+    int32_t pixelsWide = 0;
+    float heightPoints = 0.0f; // physical height at the recorded resolution, in 1/72 inch
+    std::optional<std::string> colourSpaceName;
+    ColourClass colourClass = ColourClass::Other;
+};
+
+// The loader as the check sees it: reads a header, never decodes pixels.
+class ImageHeaderReader {
+public:
+    virtual ~ImageHeaderReader() = default;
+    virtual ImageHeader readHeader(const std::string& path) const = 0;
+};
+
+// An unreadable file measures 0 x 0, no colour-space name, 0 points high.
+// A file that records no resolution counts as 72 dpi: its height in points is
+// its pixel height.
+ImageMeasure measureFromHeader(const ImageHeader& header);
+
+ImageMeasure measureImage(const std::string& path, const ImageHeaderReader& reader);
+
+} // namespace quorvel

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "check/ImageMeasure.h"
+
+namespace quorvel::platform {
+
+// Reads the header of an image file: JPEG, PNG, TIFF and WebP through their
+// own libraries, anything else through libvips. Never decodes pixels, never
+// blocks on a named pipe, never allocates by what a header claims.
+class ImageFileReader final : public ImageHeaderReader {
+public:
+    ImageHeader readHeader(const std::string& path) const override;
+};
+
+} // namespace quorvel::platform

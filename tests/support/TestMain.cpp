@@ -1,0 +1,16 @@
+// One QApplication for every test binary, so controller tests can build real
+// windows offscreen and logic tests can use the event loop.
+#include <QApplication>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("QuorvelTests"));
+    QApplication::setApplicationName(QStringLiteral("quorvel-tests"));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
