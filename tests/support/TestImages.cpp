@@ -21,7 +21,7 @@ bool writeTestImage(const QString& path, const ImageSpecForTest& spec)
     }
     try {
         vips::VImage image = vips::VImage::black(spec.width, spec.height, vips::VImage::option()->set("bands", bands));
-        image = image + 128;
+        image = image + spec.fill;
         if (spec.model == Model::Lab)
             image = image.cast(VIPS_FORMAT_FLOAT);
         else if (spec.sixteenBit) {

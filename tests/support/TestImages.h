@@ -12,6 +12,7 @@ struct ImageSpecForTest {
     Model model = Model::RGB;
     double dpi = 72.0;      // recorded resolution; <= 0 records none where the writer allows
     bool sixteenBit = false;
+    int fill = 128;         // every sample's value (8-bit scale)
 };
 
 // Writes a small image with libvips; the format follows the file's suffix

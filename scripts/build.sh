@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Configures and builds into ./build (or $QUORVEL_BUILD_DIR).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir="${QUORVEL_BUILD_DIR:-build}"
+generator=()
+if command -v ninja >/dev/null 2>&1 && [ ! -f "$build_dir/Makefile" ]; then generator=(-G Ninja); fi
+cmake -S . -B "$build_dir" "${generator[@]}" -DCMAKE_BUILD_TYPE="${QUORVEL_BUILD_TYPE:-RelWithDebInfo}" "$@"
+cmake --build "$build_dir" --parallel "$(nproc)"

@@ -1,0 +1,229 @@
+#include "app/QuorvelInfo.h"
+
+#include "app/MainWindow.h"
+#include "platform/PathNames.h"
+#include "check/CheckRules.h"
+#include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+#include "platform/PreviewMaker.h"
+#include "platform/header/ImageFileReader.h"
+#include "settings/PreferencesWindow.h"
+
+#include "ui_MainWindow.h"
+
+#include <QFile>
+#include <QPixmap>
+
+namespace quorvel {
+namespace {
+
+QuorvelInfo* sharedController = nullptr;
+const QString cambiamento = QStringLiteral("cambiamento");
+
+void setFailing(QLineEdit* field, bool failing)
+{
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Text, failing ? QColor(Qt::red) : QColor(Qt::black));
+    field->setPalette(palette);
+}
+
+QString describe(const QString& path, const ImageMeasure& measure)
+{
+    if (measure.pixelsHigh == 0 && measure.pixelsWide == 0 && !measure.colourSpaceName)
+        return QStringLiteral("(null)");
+    return QStringLiteral("%1 (%2 x %3 px, %4 pt high, %5)")
+        .arg(path)
+        .arg(measure.pixelsWide)
+        .arg(measure.pixelsHigh)
+        .arg(static_cast<double>(measure.heightPoints), 0, 'f', 3)
+        .arg(measure.colourSpaceName ? QString::fromStdString(*measure.colourSpaceName)
+                                     : QStringLiteral("(null)"));
+}
+
+QString describe(const QStringList& files)
+{
+    QStringList quoted;
+    quoted.reserve(files.size());
+    for (const QString& file : files)
+        quoted.append(QLatin1Char('"') + file + QLatin1Char('"'));
+    return QLatin1Char('(') + quoted.join(QLatin1String(", ")) + QLatin1Char(')');
+}
+
+} // namespace
+
+QuorvelInfo* QuorvelInfo::sharedInstance()
+{
+    if (!sharedController)
+        sharedController = new QuorvelInfo();
+    return sharedController;
+}
+
+void QuorvelInfo::releaseSharedInstance()
+{
+    delete sharedController;
+    sharedController = nullptr;
+}
+
+QuorvelInfo::QuorvelInfo()
+    : m_preview(new platform::PreviewLoader(this))
+    , m_reader(std::make_unique<platform::ImageFileReader>())
+{
+    connect(m_preview, &platform::PreviewLoader::previewReady, this, &QuorvelInfo::showPreview);
+}
+
+QuorvelInfo::~QuorvelInfo()
+{
+    m_preview->waitForPending();
+    if (sharedController == this)
+        sharedController = nullptr;
+}
+
+void QuorvelInfo::connectOutlets(const Outlets& outlets)
+{
+    m_finestra = outlets.finestra;
+    m_prefWindow = outlets.prefWindow;
+    m_notifications = outlets.notifications;
+
+    Ui::MainWindow* ui = form();
+    connect(ui->nextButton, &QAbstractButton::clicked, this, &QuorvelInfo::nextImage);
+    connect(ui->prevButton, &QAbstractButton::clicked, this, &QuorvelInfo::prevImage);
+    connect(ui->nextAction, &QAction::triggered, this, [this] {
+        if (form()->nextButton->isEnabled())
+            nextImage();
+    });
+    connect(ui->prevAction, &QAction::triggered, this, [this] {
+        if (form()->prevButton->isEnabled())
+            prevImage();
+    });
+    connect(ui->recheckAction, &QAction::triggered, this, &QuorvelInfo::reCheckImage);
+    connect(ui->preferencesAction, &QAction::triggered, this, &QuorvelInfo::showPref);
+}
+
+Ui::MainWindow* QuorvelInfo::form() const
+{
+    return m_finestra->form();
+}
+
+SettingControlsView QuorvelInfo::settingControls() const
+{
+    return m_prefWindow ? m_prefWindow->controls() : SettingControlsView();
+}
+
+void QuorvelInfo::awakeFromNib()
+{
+    Ui::MainWindow* ui = form();
+    ui->prevButton->setEnabled(false);
+    ui->nextButton->setEnabled(false);
+    ui->modifyButton->setEnabled(false);
+    ui->reportButton->setEnabled(false);
+    ui->prevAction->setEnabled(false);
+    ui->nextAction->setEnabled(false);
+
+    for (QLineEdit* field : {ui->quorColor, ui->quorDpi, ui->quorHeight, ui->quorWidth, ui->myCount, ui->namesLocation})
+        field->setText(QString());
+
+    if (m_notifications) {
+        m_notifications->observe(cambiamento);
+        connect(m_notifications, &platform::NotificationCenter::notified, this, [this](const QString& name) {
+            if (name == cambiamento)
+                aggiornaDatiAlNuovoSetting();
+        });
+    }
+}
+
+void QuorvelInfo::checkImage(const QStringList& files)
+{
+    if (m_contatore < 0 || m_contatore >= files.size())
+        return;
+    Ui::MainWindow* ui = form();
+    const SettingControlsView controls = settingControls();
+    const QString path = files.at(m_contatore);
+
+    const ImageMeasure measure = measureImage(QFile::encodeName(path).toStdString(), *m_reader);
+    qCInfo(lcInspector).noquote() << QStringLiteral("#####################");
+    qCInfo(lcInspector).noquote() << QStringLiteral("IMMAGINE APERTA: %1").arg(describe(path, measure));
+    qCInfo(lcInspector).noquote() << QStringLiteral("#####################");
+
+    ui->quorHeight->setText(QString::number(measure.pixelsHigh));
+    ui->quorWidth->setText(QString::number(measure.pixelsWide));
+
+    const RuleControls rules = controls.ruleControls();
+    qCInfo(lcInspector).noquote() << QStringLiteral("SCELTA COLORE: %1").arg(rules.selectedRow);
+    qCInfo(lcInspector).noquote() << QStringLiteral("PREFERENZA ABILITATA?: %1").arg(rules.matrixEnabled ? 1 : 0);
+
+    // Class Other leaves the field as the previous check left it.
+    if (measure.colourClass != ColourClass::Other) {
+        setFailing(ui->quorColor, colourFails(measure.colourClass, rules.selectedRow, rules.matrixEnabled));
+        ui->quorColor->setText(QString::fromLatin1(colourLabel(measure.colourClass)));
+    }
+
+    qCInfo(lcInspector).noquote() << QStringLiteral("pref -> dpi: %1").arg(rules.sliderValue);
+    const int32_t measured = measuredDpi(measure.pixelsHigh, measure.heightPoints);
+    const int32_t required = requiredDpi(rules.sliderValue);
+    if (rules.sliderValue == 75)
+        qCInfo(lcInspector).noquote() << QStringLiteral("1. dpiRichiesti: %1").arg(required);
+    else
+        qCInfo(lcInspector).noquote() << QStringLiteral("2. dpiRichiesti: %1").arg(rules.sliderValue);
+    qCInfo(lcInspector).noquote() << QStringLiteral("3. dpiRichiesti: %1").arg(required);
+
+    setFailing(ui->quorDpi, dpiFails(measured, required));
+    ui->quorDpi->setText(QString::number(measured));
+
+    qCInfo(lcInspector).noquote() << QStringLiteral("Height: %1").arg(measure.pixelsHigh);
+    qCInfo(lcInspector).noquote() << QStringLiteral("Width: %1").arg(measure.pixelsWide);
+    qCInfo(lcInspector).noquote() << QStringLiteral("Color Space: %1")
+                                         .arg(measure.colourSpaceName
+                                                  ? QString::fromStdString(*measure.colourSpaceName)
+                                                  : QStringLiteral("(null)"));
+    qCInfo(lcInspector).noquote() << QStringLiteral("Dpi: %1").arg(measured);
+    qCInfo(lcInspector).noquote() << QStringLiteral("nomideifiles ----->> : %1").arg(describe(files));
+    qCInfo(lcInspector).noquote() << QStringLiteral("Immagine corrente: %1").arg(m_contatore);
+
+    ui->namesLocation->setText(lastPathComponent(path));
+    ui->namesLocation->setCursorPosition(0);
+
+    // An unreadable file has no preview, whether the switch is on or off.
+    ui->inspectorQuorvel->clear();
+    if (controls.previewState() == 1 && measure.pixelsHigh > 0 && measure.pixelsWide > 0) {
+        const QSize bounds = ui->inspectorQuorvel->contentsRect().size().expandedTo(ui->inspectorQuorvel->minimumSize());
+        m_preview->request(path, bounds);
+    } else {
+        m_preview->cancel();
+    }
+    ui->inspectorQuorvel->update();
+}
+
+void QuorvelInfo::showPreview(const QImage& image)
+{
+    if (!m_finestra)
+        return;
+    QLabel* view = form()->inspectorQuorvel;
+    if (image.isNull())
+        view->clear();
+    else
+        view->setPixmap(QPixmap::fromImage(image));
+    view->update();
+}
+
+void QuorvelInfo::aggiornaDatiAlNuovoSetting()
+{
+    qCInfo(lcInspector).noquote() << QStringLiteral("--------->> RE-CHECK");
+    reCheckImage();
+}
+
+void QuorvelInfo::reCheckImage()
+{
+    if (m_nomideifiles)
+        checkImage(*m_nomideifiles);
+}
+
+void QuorvelInfo::showPref()
+{
+    if (!m_prefWindow)
+        return;
+    m_prefWindow->show();
+    m_prefWindow->raise();
+    m_prefWindow->activateWindow();
+}
+
+} // namespace quorvel

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "check/ImageMeasure.h"
+#include "settings/SettingControls.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace quorvel {
+
+class MainWindow;
+class PreferencesWindow;
+
+namespace platform {
+class NotificationCenter;
+class PreviewLoader;
+} // namespace platform
+
+// The one controller of the main window and its inspector. It owns the batch
+// of files under inspection and shows the check of the current one.
+class QuorvelInfo : public QObject {
+    Q_OBJECT
+public:
+    // The single controller of the process, made on first use.
+    static QuorvelInfo* sharedInstance();
+    // Tests build a fresh controller for each case; the program never calls this.
+    static void releaseSharedInstance();
+
+    ~QuorvelInfo() override;
+
+    // The connections that the composition root makes before awakeFromNib.
+    struct Outlets {
+        MainWindow* finestra = nullptr;
+        PreferencesWindow* prefWindow = nullptr;
+        platform::NotificationCenter* notifications = nullptr;
+    };
+    void connectOutlets(const Outlets& outlets);
+    void awakeFromNib();
+
+    // The batch: absent until the first one.
+    bool hasBatch() const { return m_nomideifiles.has_value(); }
+    QStringList nomideifiles() const { return m_nomideifiles.value_or(QStringList()); }
+    int contatore() const { return m_contatore; }
+    int totale() const { return m_totale; }
+
+    // The image loader that every check and report goes through.
+    const ImageHeaderReader& imageReader() const { return *m_reader; }
+    SettingControlsView settingControls() const;
+    platform::PreviewLoader* previewLoader() const { return m_preview; }
+
+public Q_SLOTS:
+    void checkImage(const QStringList& files);
+    void aggiornaDatiAlNuovoSetting();
+    void reCheckImage();
+    void showPref();
+
+    // New batches, and stepping through one.
+    void createFromDragAndDrop(const QStringList& files);
+    void applicationOpenFiles(const QStringList& files);
+    void nextImage();
+    void prevImage();
+
+private:
+    QuorvelInfo();
+
+    Ui::MainWindow* form() const;
+    void showCounter();
+    void enableNavigation();
+    void showPreview(const QImage& image);
+
+    QPointer<MainWindow> m_finestra;
+    QPointer<PreferencesWindow> m_prefWindow;
+    QPointer<platform::NotificationCenter> m_notifications;
+    platform::PreviewLoader* m_preview = nullptr;
+    std::unique_ptr<ImageHeaderReader> m_reader;
+
+    std::optional<QStringList> m_nomideifiles;
+    int m_contatore = 0;
+    int m_totale = 0;
+};
+
+} // namespace quorvel

@@ -1,0 +1,38 @@
+// The composition root: builds the windows from their forms, creates the
+// controllers, connects them, and runs the event loop.
+#include "app/MainWindow.h"
+#include "app/QuorvelInfo.h"
+#include "platform/NotificationCenter.h"
+#include "settings/PreferencesWindow.h"
+
+#include <QApplication>
+#include <QStringList>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Quorvel"));
+    QApplication::setApplicationName(QStringLiteral("Quorvel"));
+    QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral(QUORVEL_APP_ID));
+    QApplication::setQuitOnLastWindowClosed(true);
+
+    quorvel::platform::NotificationCenter notifications;
+    quorvel::PreferencesWindow preferences;
+    quorvel::MainWindow mainWindow;
+
+    quorvel::QuorvelInfo* info = quorvel::QuorvelInfo::sharedInstance();
+    info->connectOutlets({&mainWindow, &preferences, &notifications});
+    info->awakeFromNib();
+
+    mainWindow.show();
+
+    // Files given on the command line are files opened with the application.
+    QStringList files = QApplication::arguments().mid(1);
+    if (!files.isEmpty())
+        info->applicationOpenFiles(files);
+
+    const int status = QApplication::exec();
+    quorvel::QuorvelInfo::releaseSharedInstance();
+    return status;
+}
