@@ -83,6 +83,8 @@ void QuorvelInfo::connectOutlets(const Outlets& outlets)
     m_finestra = outlets.finestra;
     m_prefWindow = outlets.prefWindow;
     m_notifications = outlets.notifications;
+    m_panels = outlets.panels;
+    m_defaults = outlets.defaults;
 
     Ui::MainWindow* ui = form();
     connect(ui->nextButton, &QAbstractButton::clicked, this, &QuorvelInfo::nextImage);

@@ -20,7 +20,9 @@ class MainWindow;
 class PreferencesWindow;
 
 namespace platform {
+class DefaultsStore;
 class NotificationCenter;
+class Panels;
 class PreviewLoader;
 } // namespace platform
 
@@ -41,6 +43,8 @@ public:
         MainWindow* finestra = nullptr;
         PreferencesWindow* prefWindow = nullptr;
         platform::NotificationCenter* notifications = nullptr;
+        platform::Panels* panels = nullptr;
+        platform::DefaultsStore* defaults = nullptr;
     };
     void connectOutlets(const Outlets& outlets);
     void awakeFromNib();
@@ -79,6 +83,8 @@ private:
     QPointer<MainWindow> m_finestra;
     QPointer<PreferencesWindow> m_prefWindow;
     QPointer<platform::NotificationCenter> m_notifications;
+    platform::Panels* m_panels = nullptr;
+    platform::DefaultsStore* m_defaults = nullptr;
     platform::PreviewLoader* m_preview = nullptr;
     std::unique_ptr<ImageHeaderReader> m_reader;
 

@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/QuorvelInfo.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Panels.h"
 #include "settings/PreferencesWindow.h"
 
 #include <QApplication>
@@ -18,11 +19,12 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(true);
 
     quorvel::platform::NotificationCenter notifications;
+    quorvel::platform::QtPanels panels;
     quorvel::PreferencesWindow preferences;
     quorvel::MainWindow mainWindow;
 
     quorvel::QuorvelInfo* info = quorvel::QuorvelInfo::sharedInstance();
-    info->connectOutlets({&mainWindow, &preferences, &notifications});
+    info->connectOutlets({&mainWindow, &preferences, &notifications, &panels, nullptr});
     info->awakeFromNib();
 
     mainWindow.show();

@@ -15,7 +15,7 @@ void InspectorFixture::SetUp()
     preferences = std::make_unique<PreferencesWindow>();
     mainWindow = std::make_unique<MainWindow>();
     info = QuorvelInfo::sharedInstance();
-    info->connectOutlets({mainWindow.get(), preferences.get(), notifications.get()});
+    info->connectOutlets({mainWindow.get(), preferences.get(), notifications.get(), &panels, &defaults});
     info->awakeFromNib();
 }
 

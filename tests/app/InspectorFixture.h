@@ -4,6 +4,8 @@
 #include "app/QuorvelInfo.h"
 #include "platform/NotificationCenter.h"
 #include "settings/PreferencesWindow.h"
+#include "support/FakePanels.h"
+#include "support/MemoryDefaultsStore.h"
 #include "support/TestImages.h"
 #include "support/TraceRecorder.h"
 
@@ -36,6 +38,8 @@ protected:
 
     QTemporaryDir dir;
     std::unique_ptr<platform::NotificationCenter> notifications;
+    FakePanels panels;
+    MemoryDefaultsStore defaults;
     std::unique_ptr<PreferencesWindow> preferences;
     std::unique_ptr<MainWindow> mainWindow;
     QuorvelInfo* info = nullptr;

@@ -1,0 +1,76 @@
+#include "platform/Panels.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace quorvel::platform {
+
+QStringList QtPanels::chooseFiles(QWidget* parent, const OpenRequest& request)
+{
+    QFileDialog dialog(parent, request.title, request.startDirectory);
+    dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setLabelText(QFileDialog::Accept, request.prompt);
+    if (!request.nameFilters.isEmpty())
+        dialog.setNameFilters(request.nameFilters);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    QStringList chosen;
+    for (const QString& file : dialog.selectedFiles()) {
+        const QFileInfo info(file);
+        chosen << (info.isSymLink() && !info.symLinkTarget().isEmpty() ? info.symLinkTarget() : info.absoluteFilePath());
+    }
+    return chosen;
+}
+
+std::optional<QString> QtPanels::chooseSaveFile(QWidget* parent, const SaveRequest& request)
+{
+    QFileDialog dialog(parent, request.title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(request.suffix);
+    dialog.selectFile(request.suffix.isEmpty() ? request.proposedName
+                                               : request.proposedName + QLatin1Char('.') + request.suffix);
+    if (!request.suffix.isEmpty())
+        dialog.setNameFilter(QStringLiteral("*.%1").arg(request.suffix));
+    dialog.setOption(QFileDialog::ShowDirsOnly, false);
+    if (!request.canCreateFolders)
+        dialog.setOption(QFileDialog::ReadOnly, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    QString path = dialog.selectedFiles().constFirst();
+    if (!request.suffix.isEmpty() && !path.endsWith(QLatin1Char('.') + request.suffix))
+        path += QLatin1Char('.') + request.suffix;
+    return path;
+}
+
+bool QtPanels::alert(QWidget* parent, const Alert& alert)
+{
+    QMessageBox box(parent);
+    switch (alert.style) {
+    case AlertStyle::Information: box.setIcon(QMessageBox::Information); break;
+    case AlertStyle::Warning: box.setIcon(QMessageBox::Warning); break;
+    case AlertStyle::Critical: box.setIcon(QMessageBox::Critical); break;
+    }
+    box.setWindowTitle(alert.title);
+    box.setText(alert.text);
+    box.setTextFormat(Qt::PlainText);
+    box.setInformativeText(alert.informativeText);
+    QPushButton* confirm = box.addButton(alert.defaultButton.isEmpty() ? QMessageBox::tr("OK") : alert.defaultButton,
+                                         QMessageBox::AcceptRole);
+    if (!alert.alternateButton.isEmpty())
+        box.addButton(alert.alternateButton, QMessageBox::RejectRole);
+    box.setDefaultButton(confirm);
+    box.exec();
+    return box.clickedButton() == confirm;
+}
+
+void QtPanels::beep()
+{
+    QApplication::beep();
+}
+
+} // namespace quorvel::platform

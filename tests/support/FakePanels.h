@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/Panels.h"
+
+#include <QList>
+
+namespace quorvel::test {
+
+// Answers panels as the test tells it and remembers what was asked.
+class FakePanels : public platform::Panels {
+public:
+    QStringList chooseFiles(QWidget*, const OpenRequest& request) override
+    {
+        openRequests.append(request);
+        return filesToChoose;
+    }
+    std::optional<QString> chooseSaveFile(QWidget*, const SaveRequest& request) override
+    {
+        saveRequests.append(request);
+        return saveAnswer;
+    }
+    bool alert(QWidget*, const Alert& alert) override
+    {
+        alerts.append(alert);
+        return alertAnswer;
+    }
+    void beep() override { ++beeps; }
+
+    QStringList filesToChoose;            // empty: the user cancels
+    std::optional<QString> saveAnswer;    // nothing: the user cancels
+    bool alertAnswer = true;
+
+    QList<OpenRequest> openRequests;
+    QList<SaveRequest> saveRequests;
+    QList<Alert> alerts;
+    int beeps = 0;
+};
+
+} // namespace quorvel::test
