@@ -10,6 +10,7 @@ packages=(
   libvips-dev libjpeg-dev libpng-dev libtiff-dev libwebp-dev libexif-dev libglib2.0-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   dbus dbus-x11 xvfb xauth desktop-file-utils appstream
+  at-spi2-core gir1.2-atspi-2.0 python3-gi
 )
 
 missing=()
