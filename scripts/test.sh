@@ -1,10 +1,22 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite headless.
-# Exits non-zero on any failure, and when no test ran at all.
+# Installs what is missing, builds, and runs the whole test suite headless:
+# once in the normal build, then again under AddressSanitizer and
+# UndefinedBehaviorSanitizer. Exits non-zero on any failure, and when no test
+# ran at all.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
+root="$here/.."
 "$here/install-deps.sh"
-"$here/build.sh"
-cd "$here/../${QUORVEL_BUILD_DIR:-build}"
 export QT_QPA_PLATFORM=offscreen
-ctest --output-on-failure --no-tests=error --timeout 300
+
+"$here/build.sh"
+(cd "$root/${QUORVEL_BUILD_DIR:-build}" && ctest --output-on-failure --no-tests=error --timeout 300)
+
+if [ "${QUORVEL_SKIP_SANITIZERS:-0}" != 1 ]; then
+  QUORVEL_BUILD_DIR=build-sanitize "$here/build.sh" -DQUORVEL_SANITIZE=ON -DQUORVEL_BUILD_BENCH=OFF
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+  export LSAN_OPTIONS="suppressions=$root/tests/sanitizer/lsan.supp:print_suppressions=0"
+  # The desktop tests start the application under Xvfb; they ran above.
+  (cd "$root/build-sanitize" && ctest --output-on-failure --no-tests=error --timeout 600 -LE desktop)
+fi
