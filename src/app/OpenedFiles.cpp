@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileOpenEvent>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <utility>
@@ -17,7 +18,9 @@ QStringList filesFromArguments(const QStringList& arguments, const QString& curr
         if (argument.isEmpty())
             continue;
         QString path = argument;
-        if (argument.startsWith(QLatin1String("file://"))) {
+        // An address rather than a path: a local one names its file, a remote one no file here.
+        static const QRegularExpression address(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+        if (address.match(argument).hasMatch()) {
             const QUrl url(argument);
             if (!url.isLocalFile())
                 continue;
