@@ -54,15 +54,6 @@ protected:
     }
 };
 
-TEST_F(DropTarget, IsTheMainWindowsTransparentCentralWidget)
-{
-    ASSERT_NE(view(), nullptr);
-    EXPECT_EQ(view()->objectName(), QStringLiteral("dropTarget"));
-    EXPECT_TRUE(view()->acceptDrops());
-    EXPECT_FALSE(view()->autoFillBackground());
-    EXPECT_FALSE(view()->highligh());
-}
-
 TEST_F(DropTarget, DroppedFilesBecomeTheBatchInTheirOrder)
 {
     const QString a = image(QStringLiteral("a.png"), {.height = 11});
@@ -71,6 +62,8 @@ TEST_F(DropTarget, DroppedFilesBecomeTheBatchInTheirOrder)
     ui()->tabelleVista->setCurrentIndex(0);
     TraceRecorder traces;
 
+    ASSERT_NE(view(), nullptr) << "the central widget is the drop target";
+    EXPECT_FALSE(view()->highligh());
     const auto data = filesData({b, folder, a});
     ASSERT_TRUE(enter(data.get()));
     EXPECT_TRUE(view()->highligh());
@@ -159,18 +152,6 @@ TEST_F(DropTarget, OddNamesSurviveTheFileManagersList)
     EXPECT_TRUE(drop(data.get()));
     EXPECT_EQ(info->nomideifiles(), paths);
     EXPECT_EQ(ui()->namesLocation->text(), names.constFirst());
-}
-
-TEST_F(DropTarget, ADropOnAFieldReachesTheDropTarget)
-{
-    const QString a = image(QStringLiteral("a.png"), {});
-    const auto data = filesData({a});
-    data->setText(a); // file managers add the paths as text, which a field would take
-    EXPECT_TRUE(enter(data.get(), ui()->namesLocation));
-    EXPECT_TRUE(view()->highligh());
-    EXPECT_TRUE(drop(data.get(), ui()->namesLocation));
-    EXPECT_EQ(info->nomideifiles(), QStringList{a});
-    EXPECT_EQ(ui()->namesLocation->text(), QStringLiteral("a.png"));
 }
 
 TEST_F(DropTarget, TracesItsRemoval)

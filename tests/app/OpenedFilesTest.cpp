@@ -18,6 +18,11 @@ struct ArgumentsCase {
     QStringList files;
 };
 
+void PrintTo(const ArgumentsCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class CommandLine : public ::testing::TestWithParam<ArgumentsCase> {};
 
 TEST_P(CommandLine, PathsBecomeAbsoluteAndStayOtherwiseAsGiven)
