@@ -72,6 +72,9 @@ public Q_SLOTS:
     void nextImage();
     void prevImage();
 
+    // Batch: a new batch from the open panel.
+    void openImage();
+
 private:
     QuorvelInfo();
 
@@ -79,6 +82,8 @@ private:
     void showCounter();
     void enableNavigation();
     void showPreview(const QImage& image);
+    // Batch: the open command, the step keys and the drop target's children.
+    void connectBatchOutlets();
 
     QPointer<MainWindow> m_finestra;
     QPointer<PreferencesWindow> m_prefWindow;

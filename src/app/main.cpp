@@ -1,12 +1,14 @@
 // The composition root: builds the windows from their forms, creates the
 // controllers, connects them, and runs the event loop.
 #include "app/MainWindow.h"
+#include "app/OpenedFiles.h"
 #include "app/QuorvelInfo.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Panels.h"
 #include "settings/PreferencesWindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QStringList>
 
 int main(int argc, char** argv)
@@ -29,10 +31,15 @@ int main(int argc, char** argv)
 
     mainWindow.show();
 
-    // Files given on the command line are files opened with the application.
-    QStringList files = QApplication::arguments().mid(1);
+    // Files given on the command line are files opened with the application,
+    // and so are those that the platform opens with the running program.
+    const QStringList files = quorvel::filesFromArguments(QApplication::arguments().mid(1), QDir::currentPath());
     if (!files.isEmpty())
         info->applicationOpenFiles(files);
+    quorvel::OpenedFilesCollector openedFiles;
+    QObject::connect(&openedFiles, &quorvel::OpenedFilesCollector::filesOpened, info,
+                     &quorvel::QuorvelInfo::applicationOpenFiles);
+    app.installEventFilter(&openedFiles);
 
     const int status = QApplication::exec();
     quorvel::QuorvelInfo::releaseSharedInstance();

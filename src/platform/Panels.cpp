@@ -21,7 +21,12 @@ QStringList QtPanels::chooseFiles(QWidget* parent, const OpenRequest& request)
     QStringList chosen;
     for (const QString& file : dialog.selectedFiles()) {
         const QFileInfo info(file);
-        chosen << (info.isSymLink() && !info.symLinkTarget().isEmpty() ? info.symLinkTarget() : info.absoluteFilePath());
+        // A typed folder name can slip through a native dialog; only files are asked for.
+        if (info.isDir())
+            continue;
+        // A chain of links ends at its final target; a dangling link stays as it is.
+        const QString target = info.isSymLink() ? info.canonicalFilePath() : QString();
+        chosen << (target.isEmpty() ? info.absoluteFilePath() : target);
     }
     return chosen;
 }

@@ -22,7 +22,7 @@ public:
         bool multiple = true;
         QString startDirectory; // empty: the dialog's own default
     };
-    // The chosen paths (links resolved to their targets); empty when cancelled.
+    // The chosen files, never folders (links resolved to their targets); empty when cancelled.
     virtual QStringList chooseFiles(QWidget* parent, const OpenRequest& request) = 0;
 
     struct SaveRequest {
