@@ -37,10 +37,10 @@ void InspectorFixture::setControls(int row, bool enabled, int slider, bool previ
     prefs()->loSlide->setEnabled(enabled);
 }
 
-QString InspectorFixture::image(const QString& name, const ImageSpecForTest& spec)
+QString InspectorFixture::image(const QString& name, const ImageSpecForTest& recipe)
 {
     const QString path = dir.filePath(name);
-    EXPECT_TRUE(writeTestImage(path, spec)) << path.toStdString();
+    EXPECT_TRUE(writeTestImage(path, recipe)) << path.toStdString();
     return path;
 }
 

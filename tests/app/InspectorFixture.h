@@ -31,7 +31,7 @@ protected:
 
     // Sets the colour choice, its enabled state and the slider as a setting would.
     void setControls(int row, bool enabled, int slider, bool preview = true);
-    QString image(const QString& name, const ImageSpecForTest& spec);
+    QString image(const QString& name, const ImageSpecForTest& recipe);
     bool isRed(const QLineEdit* field) const;
     // Runs the event loop until the preview shows an image or `ms` pass.
     bool waitForPreview(int ms = 5000);

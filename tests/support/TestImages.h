@@ -17,6 +17,6 @@ struct ImageSpecForTest {
 
 // Writes a small image with libvips; the format follows the file's suffix
 // (.tif, .jpg, .png, .webp). Returns false when libvips refuses.
-bool writeTestImage(const QString& path, const ImageSpecForTest& spec);
+bool writeTestImage(const QString& path, const ImageSpecForTest& recipe);
 
 } // namespace quorvel::test
