@@ -99,6 +99,7 @@ void QuorvelInfo::connectOutlets(const Outlets& outlets)
     });
     connect(ui->recheckAction, &QAction::triggered, this, &QuorvelInfo::reCheckImage);
     connect(ui->preferencesAction, &QAction::triggered, this, &QuorvelInfo::showPref);
+    connectReportOutlets(); // batch report
 }
 
 Ui::MainWindow* QuorvelInfo::form() const
