@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 
 namespace quorvel {
@@ -134,10 +135,11 @@ ImageMeasure measureFile(const QString& path, const ImageHeaderReader& reader)
     return measureImage(QFile::encodeName(path).toStdString(), reader);
 }
 
-QList<ImageMeasure> measureAll(const QStringList& files, const ImageHeaderReader& reader)
+QList<ImageMeasure> measureAll(const QStringList& files, const ImageHeaderReader& reader, QThreadPool* pool)
 {
     return QtConcurrent::blockingMapped<QList<ImageMeasure>>(
-        files, [&reader](const QString& path) { return measureFile(path, reader); });
+        pool ? pool : QThreadPool::globalInstance(), files,
+        [&reader](const QString& path) { return measureFile(path, reader); });
 }
 
 ReportResult buildReport(const ReportInputs& inputs, const QList<ImageMeasure>& measures)

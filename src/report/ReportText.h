@@ -11,6 +11,8 @@
 
 #include <optional>
 
+class QThreadPool;
+
 namespace quorvel {
 
 // The live preference controls as the report reads them when it starts.
@@ -46,9 +48,10 @@ QString describePaths(const std::optional<QStringList>& files);
 // The request traces: the box states, then the preview, colour row and slider.
 void traceReportRequest(const ReportOptions& options, const ReportControls& controls);
 
-// Measures every file, spread over the global thread pool; the result is in
-// batch order whatever order the files finish in.
-QList<ImageMeasure> measureAll(const QStringList& files, const ImageHeaderReader& reader);
+// Measures every file, spread over `pool` (the global one when none); the
+// result is in batch order whatever order the files finish in.
+QList<ImageMeasure> measureAll(const QStringList& files, const ImageHeaderReader& reader,
+                               QThreadPool* pool = nullptr);
 ImageMeasure measureFile(const QString& path, const ImageHeaderReader& reader);
 
 // Builds the report from one measure per file (same order, same count) and
