@@ -85,6 +85,7 @@ void QuorvelInfo::connectOutlets(const Outlets& outlets)
     m_notifications = outlets.notifications;
     m_panels = outlets.panels;
     m_defaults = outlets.defaults;
+    connectReportOutlets(); // batch report
 
     Ui::MainWindow* ui = form();
     connect(ui->nextButton, &QAbstractButton::clicked, this, &QuorvelInfo::nextImage);

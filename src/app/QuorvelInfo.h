@@ -96,6 +96,21 @@ private:
     std::optional<QStringList> m_nomideifiles;
     int m_contatore = 0;
     int m_totale = 0;
+
+    // Batch report (src/report/QuorvelInfoReport.cpp): the pre-panel, the save
+    // panel and the report file.
+public:
+    // The text of the last confirmed report; absent before the first one.
+    const std::optional<QString>& carota() const { return m_carota; }
+public Q_SLOTS:
+    void openReportPrePanel();
+    void closeReportPrePanel();
+    void doReport();
+private:
+    void connectReportOutlets();
+    bool hasCurrentFile() const;
+    std::optional<QString> m_carota;
+    bool m_reportRunning = false;
 };
 
 } // namespace quorvel
