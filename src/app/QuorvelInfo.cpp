@@ -99,6 +99,7 @@ void QuorvelInfo::connectOutlets(const Outlets& outlets)
     });
     connect(ui->recheckAction, &QAction::triggered, this, &QuorvelInfo::reCheckImage);
     connect(ui->preferencesAction, &QAction::triggered, this, &QuorvelInfo::showPref);
+    connectViewerOutlets(outlets); // external viewer
 }
 
 Ui::MainWindow* QuorvelInfo::form() const
@@ -113,6 +114,7 @@ SettingControlsView QuorvelInfo::settingControls() const
 
 void QuorvelInfo::awakeFromNib()
 {
+    showViewerLabel(); // external viewer, before anything else
     Ui::MainWindow* ui = form();
     ui->prevButton->setEnabled(false);
     ui->nextButton->setEnabled(false);
