@@ -82,6 +82,7 @@ std::optional<QByteArray> fetchSmallDocument(QNetworkAccessManager& network, con
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QTimer timer;
     timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer); // a coarse timer may give up early
     bool timedOut = false;
     QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
         timedOut = true;
