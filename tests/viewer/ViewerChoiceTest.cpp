@@ -26,7 +26,7 @@ TEST_P(DisplayName, DropsOnlyTheLastExtension)
 INSTANTIATE_TEST_SUITE_P(Paths, DisplayName,
                          ::testing::Values(NameCase{"/usr/share/applications/Image Tool.desktop", "Image Tool"},
                                            NameCase{"/opt/My Apps/My.Viewer.desktop", "My.Viewer"},
-                                           NameCase{"/Applications/Image Tool.app/", "Image Tool"},
+                                           NameCase{"/opt/Image Tool.app/", "Image Tool"},
                                            NameCase{"/usr/bin/gimp", "gimp"},
                                            NameCase{"/opt/v1.2/bin/viewer", "viewer"},
                                            NameCase{"/home/u/.viewer", ".viewer"},
@@ -68,16 +68,6 @@ TEST(Manager, OnlyANonEmptyTextIsAViewer)
         defaults.values.insert(viewer::managerKey, notAPath);
         EXPECT_EQ(viewer::readManager(defaults), std::nullopt) << notAPath.typeName();
     }
-}
-
-TEST(Manager, AChoiceIsStoredAsChosen)
-{
-    MemoryDefaultsStore defaults;
-    const QString path = QStringLiteral("/opt/My Apps/My.Viewer.2.desktop");
-    viewer::storeChoice(defaults, path);
-    EXPECT_EQ(viewer::readManager(defaults), path);
-    EXPECT_EQ(defaults.values.value(viewer::preferredAppKey), QVariant(1));
-    EXPECT_EQ(defaults.writes, 2);
 }
 
 } // namespace
