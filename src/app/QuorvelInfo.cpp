@@ -101,6 +101,7 @@ void QuorvelInfo::connectOutlets(const Outlets& outlets)
     connect(ui->recheckAction, &QAction::triggered, this, &QuorvelInfo::reCheckImage);
     connect(ui->preferencesAction, &QAction::triggered, this, &QuorvelInfo::showPref);
     connectBatchOutlets();
+    connectViewerOutlets(outlets); // external viewer
 }
 
 Ui::MainWindow* QuorvelInfo::form() const
@@ -115,6 +116,7 @@ SettingControlsView QuorvelInfo::settingControls() const
 
 void QuorvelInfo::awakeFromNib()
 {
+    showViewerLabel(); // external viewer, before anything else
     Ui::MainWindow* ui = form();
     ui->prevButton->setEnabled(false);
     ui->nextButton->setEnabled(false);

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -24,7 +25,12 @@ class DefaultsStore;
 class NotificationCenter;
 class Panels;
 class PreviewLoader;
+class Workspace;
 } // namespace platform
+
+namespace viewer {
+enum class ChooserContext;
+}
 
 // The one controller of the main window and its inspector. It owns the batch
 // of files under inspection and shows the check of the current one.
@@ -45,6 +51,7 @@ public:
         platform::NotificationCenter* notifications = nullptr;
         platform::Panels* panels = nullptr;
         platform::DefaultsStore* defaults = nullptr;
+        platform::Workspace* workspace = nullptr; // viewer: opens the image with the chosen application
     };
     void connectOutlets(const Outlets& outlets);
     void awakeFromNib();
@@ -111,6 +118,25 @@ private:
     bool hasCurrentFile() const;
     std::optional<QString> m_carota;
     bool m_reportRunning = false;
+
+    // External viewer (src/viewer/QuorvelInfoViewer.cpp): the chosen
+    // application in the label and its button, and opening the current image
+    // with it.
+public:
+    // The low 8 bits of "PreferredApp" as last read.
+    std::int8_t preferredReader() const { return m_preferredReader; }
+public Q_SLOTS:
+    void openImageManager();
+    void changeImageManager();
+private:
+    void connectViewerOutlets(const Outlets& outlets);
+    void showViewerLabel();
+    void showViewer(const std::optional<QString>& manager);
+    void runViewerChooser(viewer::ChooserContext context);
+    void openPanelDidEnd(const std::optional<QString>& chosen, viewer::ChooserContext context);
+    void openCurrentImageWith(const QString& application);
+    platform::Workspace* m_workspace = nullptr;
+    std::int8_t m_preferredReader = 0;
 };
 
 } // namespace quorvel

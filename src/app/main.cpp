@@ -3,13 +3,18 @@
 #include "app/MainWindow.h"
 #include "app/OpenedFiles.h"
 #include "app/QuorvelInfo.h"
+#include "info/AboutController.h"
+#include "info/QuorvelCheck.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Panels.h"
+#include "platform/Workspace.h"
 #include "settings/PreferencesWindow.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QStringList>
+
+#include "ui_MainWindow.h"
 
 int main(int argc, char** argv)
 {
@@ -24,10 +29,20 @@ int main(int argc, char** argv)
     quorvel::platform::QtPanels panels;
     quorvel::PreferencesWindow preferences;
     quorvel::MainWindow mainWindow;
+    quorvel::platform::DesktopWorkspace workspace; // viewer, version check, web link
 
     quorvel::QuorvelInfo* info = quorvel::QuorvelInfo::sharedInstance();
-    info->connectOutlets({&mainWindow, &preferences, &notifications, &panels, nullptr});
+    info->connectOutlets({&mainWindow, &preferences, &notifications, &panels, nullptr, &workspace});
     info->awakeFromNib();
+
+    // Product information: the version check, the About panel and the web link.
+    quorvel::QuorvelCheck versionCheck(&panels, &workspace, &mainWindow);
+    quorvel::AboutController about(&workspace, &mainWindow);
+    QObject::connect(mainWindow.form()->checkVersionAction, &QAction::triggered, &versionCheck,
+                     &quorvel::QuorvelCheck::checkForNewVersion);
+    QObject::connect(mainWindow.form()->aboutAction, &QAction::triggered, &about,
+                     &quorvel::AboutController::showAboutPanel);
+    QObject::connect(mainWindow.form()->siteAction, &QAction::triggered, &about, &quorvel::AboutController::goToSite);
 
     mainWindow.show();
 

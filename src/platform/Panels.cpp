@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 namespace quorvel::platform {
 
@@ -76,6 +77,28 @@ bool QtPanels::alert(QWidget* parent, const Alert& alert)
 void QtPanels::beep()
 {
     QApplication::beep();
+}
+
+std::optional<QString> QtPanels::chooseApplication(QWidget* parent, const ApplicationRequest& request)
+{
+    QFileDialog dialog(parent, request.title, request.startDirectory);
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setLabelText(QFileDialog::Accept, request.prompt);
+    if (!request.nameFilters.isEmpty())
+        dialog.setNameFilters(request.nameFilters);
+    if (!request.places.isEmpty()) {
+        QList<QUrl> places;
+        for (const QString& folder : request.places)
+            places << QUrl::fromLocalFile(folder);
+        dialog.setSidebarUrls(places);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    // Links stay as picked: packaged applications reach their entries through
+    // links whose targets move with every update.
+    return QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath();
 }
 
 } // namespace quorvel::platform

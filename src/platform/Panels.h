@@ -47,6 +47,18 @@ public:
     virtual bool alert(QWidget* parent, const Alert& alert) = 0;
 
     virtual void beep() = 0;
+
+    // Viewer: choosing one application, modal to `parent`'s window only.
+    struct ApplicationRequest {
+        QString title;
+        QString prompt;          // text of the confirm button
+        QStringList nameFilters; // the first one is selected
+        QString startDirectory;
+        QStringList places;      // folders offered beside the file list
+    };
+    // The chosen application file (a desktop entry or a program) as picked,
+    // links kept; nothing when cancelled.
+    virtual std::optional<QString> chooseApplication(QWidget* parent, const ApplicationRequest& request) = 0;
 };
 
 // The toolkit's own dialogs (native where the desktop offers them).
@@ -56,6 +68,7 @@ public:
     std::optional<QString> chooseSaveFile(QWidget* parent, const SaveRequest& request) override;
     bool alert(QWidget* parent, const Alert& alert) override;
     void beep() override;
+    std::optional<QString> chooseApplication(QWidget* parent, const ApplicationRequest& request) override;
 };
 
 } // namespace quorvel::platform

@@ -25,6 +25,12 @@ public:
         return alertAnswer;
     }
     void beep() override { ++beeps; }
+    std::optional<QString> chooseApplication(QWidget* parent, const ApplicationRequest& request) override
+    {
+        applicationRequests.append(request);
+        applicationParents.append(parent);
+        return applicationToChoose;
+    }
 
     QStringList filesToChoose;            // empty: the user cancels
     std::optional<QString> saveAnswer;    // nothing: the user cancels
@@ -34,6 +40,11 @@ public:
     QList<SaveRequest> saveRequests;
     QList<Alert> alerts;
     int beeps = 0;
+
+    // Viewer: the application chooser.
+    std::optional<QString> applicationToChoose; // nothing: the user cancels
+    QList<ApplicationRequest> applicationRequests;
+    QList<QWidget*> applicationParents;
 };
 
 } // namespace quorvel::test
