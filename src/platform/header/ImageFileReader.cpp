@@ -1,40 +1,62 @@
 #include "platform/header/ImageFileReader.h"
 
-#include "platform/VipsRuntime.h"
+#include "platform/header/FormatReaders.h"
+#include "platform/header/HeaderFile.h"
 
-#include <vips/vips8>
+#include <memory>
 
-#include <sys/stat.h>
+#include <cstring>
 
 namespace quorvel::platform {
+namespace header {
 
-// Interim reader through libvips alone; the formats' own libraries replace it.
+std::string depthVariantName(const char* model, int bits, bool isFloat)
+{
+    return std::string(model) + (isFloat ? " float" : " " + std::to_string(bits) + "-bit");
+}
+
+} // namespace header
+
+namespace {
+
+enum class Format { Jpeg, Png, Tiff, Webp, Gif, Other };
+
+Format sniff(const unsigned char* p, size_t n)
+{
+    auto starts = [p, n](const char* magic, size_t length, size_t at = 0) {
+        return n >= at + length && std::memcmp(p + at, magic, length) == 0;
+    };
+    if (starts("\xFF\xD8\xFF", 3))
+        return Format::Jpeg;
+    if (starts("\x89PNG\r\n\x1A\n", 8))
+        return Format::Png;
+    if (starts("II*\0", 4) || starts("MM\0*", 4) || starts("II+\0", 4) || starts("MM\0+", 4))
+        return Format::Tiff;
+    if (starts("RIFF", 4) && starts("WEBP", 4, 8))
+        return Format::Webp;
+    if (starts("GIF87a", 6) || starts("GIF89a", 6))
+        return Format::Gif;
+    return Format::Other;
+}
+
+} // namespace
+
 ImageHeader ImageFileReader::readHeader(const std::string& path) const
 {
-    ImageHeader header;
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return header;
-    ensureVipsStarted();
-    VipsImage* image = vips_image_new_from_file(path.c_str(), "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
-    if (!image) {
-        vips_error_clear();
-        return header;
+    const std::unique_ptr<header::HeaderFile> file = header::HeaderFile::open(path);
+    if (!file)
+        return {};
+    unsigned char start[16];
+    const size_t n = file->readAt(0, start, sizeof start);
+    switch (sniff(start, n)) {
+    case Format::Jpeg: return header::readJpegHeader(*file);
+    case Format::Png: return header::readPngHeader(*file);
+    case Format::Tiff: return header::readTiffHeader(*file);
+    case Format::Webp: return header::readWebpHeader(*file);
+    case Format::Gif: return header::readGifHeader(*file);
+    case Format::Other: break;
     }
-    header.readable = true;
-    header.pixelsHigh = vips_image_get_height(image);
-    header.pixelsWide = vips_image_get_width(image);
-    header.verticalDpi = vips_image_get_yres(image) * 25.4;
-    switch (vips_image_get_interpretation(image)) {
-    case VIPS_INTERPRETATION_CMYK: header.colourSpaceName = std::string(colourspace::cmyk); break;
-    case VIPS_INTERPRETATION_sRGB:
-    case VIPS_INTERPRETATION_RGB16: header.colourSpaceName = std::string(colourspace::rgb); break;
-    case VIPS_INTERPRETATION_B_W:
-    case VIPS_INTERPRETATION_GREY16: header.colourSpaceName = std::string(colourspace::grayscale); break;
-    default: header.colourSpaceName = "Other"; break;
-    }
-    g_object_unref(image);
-    return header;
+    return header::readVipsHeader(*file, path);
 }
 
 } // namespace quorvel::platform

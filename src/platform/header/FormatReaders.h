@@ -1,0 +1,43 @@
+#pragma once
+
+// The per-format header readers behind ImageFileReader. Each reads only the
+// header of the first image, through the format's own library, and returns
+// an unreadable header rather than fail in any other way.
+
+#include "check/ImageMeasure.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace quorvel::platform::header {
+
+class HeaderFile;
+
+ImageHeader readJpegHeader(HeaderFile& file);
+ImageHeader readPngHeader(HeaderFile& file);
+ImageHeader readTiffHeader(HeaderFile& file);
+ImageHeader readWebpHeader(HeaderFile& file);
+ImageHeader readGifHeader(HeaderFile& file);
+// Every other format libvips can read; a resolution only where the file
+// itself recorded one.
+ImageHeader readVipsHeader(HeaderFile& file, const std::string& path);
+
+// The vertical resolution in dpi recorded in an EXIF block (a TIFF structure,
+// with or without the "Exif\0\0" prefix of a JPEG APP1 segment). Empty when
+// the block records none, its unit is "none" or unknown, or it is unreadable.
+std::optional<double> exifVerticalDpi(const unsigned char* data, size_t size);
+
+// Names of the colour spaces this loader hands out beyond the three of
+// check/ColourClass.h; all of them are class Other.
+namespace othername {
+inline constexpr const char* lab = "Lab";
+inline constexpr const char* multiband = "Multiband";
+inline constexpr const char* deviceN = "DeviceN";
+} // namespace othername
+
+// "RGB 32-bit", "Gray float": a recognised model at a depth that is not one
+// of the recognised ones.
+std::string depthVariantName(const char* model, int bits, bool isFloat);
+
+} // namespace quorvel::platform::header

@@ -1,0 +1,117 @@
+#include "platform/header/FormatReaders.h"
+#include "platform/header/HeaderFile.h"
+
+#include "check/Resolution.h"
+#include "platform/VipsRuntime.h"
+
+#include <cstring>
+
+#include <vips/vips.h>
+
+namespace quorvel::platform::header {
+namespace {
+
+std::optional<std::string> vipsColourSpace(VipsImage* image)
+{
+    const int bands = vips_image_get_bands(image);
+    const VipsBandFormat format = vips_image_get_format(image);
+    const bool integer8or16 = format == VIPS_FORMAT_UCHAR || format == VIPS_FORMAT_USHORT;
+    const bool isFloat = vips_band_format_isfloat(format) || vips_band_format_iscomplex(format);
+    const int bits = static_cast<int>(vips_format_sizeof(format)) * 8;
+    switch (vips_image_get_interpretation(image)) {
+    case VIPS_INTERPRETATION_B_W:
+    case VIPS_INTERPRETATION_GREY16:
+        if (bands > 2)
+            return std::string(othername::multiband);
+        if (integer8or16)
+            return std::string(colourspace::grayscale);
+        return depthVariantName("Gray", bits, isFloat);
+    case VIPS_INTERPRETATION_sRGB:
+    case VIPS_INTERPRETATION_RGB16:
+    case VIPS_INTERPRETATION_RGB:
+        if (bands < 3 || bands > 4)
+            return std::string(othername::multiband);
+        if (integer8or16)
+            return std::string(colourspace::rgb);
+        return depthVariantName("RGB", bits, isFloat);
+    case VIPS_INTERPRETATION_CMYK:
+        if (bands < 4 || bands > 5)
+            return std::string(othername::multiband);
+        return std::string(colourspace::cmyk);
+    case VIPS_INTERPRETATION_LAB:
+    case VIPS_INTERPRETATION_LABQ:
+    case VIPS_INTERPRETATION_LABS: return std::string(othername::lab);
+    case VIPS_INTERPRETATION_LCH: return std::string("LCh");
+    case VIPS_INTERPRETATION_CMC: return std::string("CMC");
+    case VIPS_INTERPRETATION_XYZ: return std::string("XYZ");
+    case VIPS_INTERPRETATION_YXY: return std::string("Yxy");
+    case VIPS_INTERPRETATION_scRGB: return std::string("scRGB");
+    case VIPS_INTERPRETATION_HSV: return std::string("HSV");
+    default: return std::string(othername::multiband);
+    }
+}
+
+// libvips fills in a resolution for every image, mostly one the file never
+// recorded. Trust only its own format, which stores what its writer set, and
+// an EXIF block the loader kept.
+std::optional<double> vipsVerticalDpi(VipsImage* image)
+{
+    const char* loader = nullptr;
+    if (vips_image_get_typeof(image, "vips-loader") && vips_image_get_string(image, "vips-loader", &loader) == 0
+        && loader && std::strncmp(loader, "vipsload", 8) == 0) {
+        const double perMillimetre = vips_image_get_yres(image);
+        if (perMillimetre > 0.0)
+            return dotsPerInch(perMillimetre * 1000.0, ResolutionUnit::Metre);
+        return std::nullopt;
+    }
+    if (vips_image_get_typeof(image, VIPS_META_EXIF_NAME)) {
+        const void* data = nullptr;
+        size_t size = 0;
+        if (vips_image_get_blob(image, VIPS_META_EXIF_NAME, &data, &size) == 0)
+            return exifVerticalDpi(static_cast<const unsigned char*>(data), size);
+    }
+    return std::nullopt;
+}
+
+VipsImage* openThroughDescriptor(const HeaderFile& file)
+{
+    // Through the descriptor already checked to be a regular file, so the
+    // path cannot have turned into a pipe in the meantime.
+    VipsSource* source = vips_source_new_from_descriptor(file.descriptor());
+    if (!source)
+        return nullptr;
+    VipsImage* image = nullptr;
+    if (vips_foreign_find_load_source(source))
+        image = vips_image_new_from_source(source, "", "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
+    g_object_unref(source);
+    return image;
+}
+
+} // namespace
+
+ImageHeader readVipsHeader(HeaderFile& file, const std::string& path)
+{
+    ImageHeader header;
+    ensureVipsStarted();
+    VipsImage* image = openThroughDescriptor(file);
+    if (!image && vips_foreign_find_load(path.c_str())) // loaders that only take a path
+        image = vips_image_new_from_file(path.c_str(), "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
+    if (!image) {
+        vips_error_clear();
+        return header;
+    }
+    const int width = vips_image_get_width(image);
+    const int height = vips_image_get_height(image);
+    if (width > 0 && height > 0) {
+        header.readable = true;
+        header.pixelsHigh = height;
+        header.pixelsWide = width;
+        header.colourSpaceName = vipsColourSpace(image);
+        header.verticalDpi = vipsVerticalDpi(image);
+    }
+    g_object_unref(image);
+    vips_error_clear();
+    return header;
+}
+
+} // namespace quorvel::platform::header
