@@ -5,9 +5,11 @@
 #include "app/QuorvelInfo.h"
 #include "info/AboutController.h"
 #include "info/QuorvelCheck.h"
+#include "platform/JsonDefaultsStore.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Panels.h"
 #include "platform/Workspace.h"
+#include "settings/PrefManager.h"
 #include "settings/PreferencesWindow.h"
 
 #include <QApplication>
@@ -30,10 +32,13 @@ int main(int argc, char** argv)
     quorvel::PreferencesWindow preferences;
     quorvel::MainWindow mainWindow;
     quorvel::platform::DesktopWorkspace workspace; // viewer, version check, web link
+    quorvel::platform::JsonDefaultsStore defaults;
+    quorvel::PrefManager prefManager(defaults, &preferences, &notifications, &panels);
 
     quorvel::QuorvelInfo* info = quorvel::QuorvelInfo::sharedInstance();
-    info->connectOutlets({&mainWindow, &preferences, &notifications, &panels, nullptr, &workspace});
+    info->connectOutlets({&mainWindow, &preferences, &notifications, &panels, &defaults, &workspace});
     info->awakeFromNib();
+    prefManager.awakeFromNib();
 
     // Product information: the version check, the About panel and the web link.
     quorvel::QuorvelCheck versionCheck(&panels, &workspace, &mainWindow);
