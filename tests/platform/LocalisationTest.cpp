@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
@@ -66,6 +67,19 @@ TEST_F(Localisation, ALanguageWithoutTranslationUndoesAnEarlierOne)
     ASSERT_EQ(QCoreApplication::translate("Settings", "Pencil"), QStringLiteral("Matita"));
     EXPECT_FALSE(platform::installTranslations(kEnglish));
     EXPECT_EQ(QCoreApplication::translate("Settings", "Pencil"), QStringLiteral("Pencil"));
+}
+
+TEST_F(Localisation, QtsOwnDialogsFollowOnlyInTheProgramsLanguage)
+{
+    const QString qtTranslations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!QFile::exists(qtTranslations + QStringLiteral("/qtbase_it.qm"))
+        || !QFile::exists(qtTranslations + QStringLiteral("/qtbase_de.qm")))
+        GTEST_SKIP() << "Qt's own translations are not installed";
+    italian();
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annulla"));
+    // German has a Qt translation but none of the program's: all stays English.
+    EXPECT_FALSE(platform::installTranslations(QLocale(QLocale::German, QLocale::Germany)));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
 }
 
 TEST_F(Localisation, AFreshListNamesThePresetsInItalianWithTheirValues)
