@@ -1,7 +1,11 @@
 // The Italian wording: which texts follow the user's language and which stay
 // as they are, and whether the translation source is complete.
+#include "app/QuorvelInfo.h"
+#include "info/AboutController.h"
+#include "info/QuorvelCheck.h"
 #include "platform/Translations.h"
 #include "report/ReportText.h"
+#include "settings/PrefManager.h"
 #include "settings/SettingsList.h"
 #include "support/MemoryDefaultsStore.h"
 
@@ -67,6 +71,18 @@ TEST_F(Localisation, ALanguageWithoutTranslationUndoesAnEarlierOne)
     ASSERT_EQ(QCoreApplication::translate("Settings", "Pencil"), QStringLiteral("Matita"));
     EXPECT_FALSE(platform::installTranslations(kEnglish));
     EXPECT_EQ(QCoreApplication::translate("Settings", "Pencil"), QStringLiteral("Pencil"));
+}
+
+// The translation tools name a class's texts after the class as they read it
+// in the source; the program looks them up under its run-time name.
+TEST_F(Localisation, ControllersFindTheirTextsUnderTheirClassNames)
+{
+    italian();
+    EXPECT_EQ(QuorvelInfo::tr("Save Report"), QStringLiteral("Salva rapporto"));
+    EXPECT_EQ(QuorvelInfo::tr("Select"), QStringLiteral("Seleziona"));
+    EXPECT_EQ(PrefManager::tr("Really delete %@ setting?"), QStringLiteral("Eliminare davvero l’impostazione %@?"));
+    EXPECT_EQ(QuorvelCheck::tr("Not connected."), QStringLiteral("Non connesso."));
+    EXPECT_EQ(AboutController::tr("Version %1"), QStringLiteral("Versione %1"));
 }
 
 TEST_F(Localisation, QtsOwnDialogsFollowOnlyInTheProgramsLanguage)
