@@ -37,7 +37,7 @@ cmake --build "$build" -j2 --target quorvel write_probe_image
 work="$(mktemp -d)"
 cleanup() {
   kill $(jobs -p) 2>/dev/null || true
-  rm -rf "$work"
+  rm -rf "$work" "$out.new"
 }
 trap cleanup EXIT
 
