@@ -8,6 +8,7 @@
 #include "platform/JsonDefaultsStore.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Panels.h"
+#include "platform/Translations.h"
 #include "platform/Workspace.h"
 #include "settings/PrefManager.h"
 #include "settings/PreferencesWindow.h"
@@ -26,6 +27,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(QUORVEL_APP_ID));
     QApplication::setQuitOnLastWindowClosed(true);
+    // Localisation: the user's language, before any form takes its texts.
+    quorvel::platform::installTranslations(QLocale::system());
 
     quorvel::platform::NotificationCenter notifications;
     quorvel::platform::QtPanels panels;
