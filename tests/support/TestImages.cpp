@@ -34,6 +34,17 @@ bool writeTestImage(const QString& path, const ImageSpecForTest& spec)
                                ->set("interpretation", interpretation)
                                ->set("xres", spec.dpi > 0 ? spec.dpi / 25.4 : 1.0)
                                ->set("yres", spec.dpi > 0 ? spec.dpi / 25.4 : 1.0));
+        if (spec.unit != ResolutionUnitForTest::WriterDefault)
+            image.set(VIPS_META_RESOLUTION_UNIT, spec.unit == ResolutionUnitForTest::Inch ? "in" : "cm");
+        if (spec.embedCmykProfile) {
+            VipsBlob* profile = nullptr;
+            if (vips_profile_load("cmyk", &profile, nullptr) != 0)
+                throw vips::VError();
+            size_t size = 0;
+            const void* data = vips_blob_get(profile, &size);
+            vips_image_set_blob_copy(image.get_image(), VIPS_META_ICC_NAME, data, size);
+            vips_area_unref(reinterpret_cast<VipsArea*>(profile));
+        }
         image.write_to_file(path.toUtf8().constData());
     } catch (const vips::VError&) {
         vips_error_clear();
