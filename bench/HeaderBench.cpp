@@ -357,6 +357,8 @@ int main(int argc, char** argv)
     for (const auto& [target, f] : {std::pair {150.0, &corpus.jpeg24}, std::pair {500.0, &corpus.cmykTiff12}})
         for (const char* kind : {"preview/", "shrink-first/"}) {
             const std::string name = kind + f->name;
+            if (!reporter.seconds.count(name))
+                continue;
             std::printf("  %-40s %8.1f ms %8.1f ms CPU (target <= %.0f ms)\n", name.c_str(),
                         reporter.seconds[name]["median"] * 1e3, reporter.cpuSeconds[name]["median"] * 1e3, target);
         }
