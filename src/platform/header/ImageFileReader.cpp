@@ -34,7 +34,7 @@ Format sniff(const unsigned char* p, size_t n)
         return Format::Tiff;
     if (starts("RIFF", 4) && starts("WEBP", 4, 8))
         return Format::Webp;
-    if (starts("GIF87a", 6) || starts("GIF89a", 6))
+    if (starts("GIF8", 4)) // as lenient as libvips, which would otherwise take the file
         return Format::Gif;
     return Format::Other;
 }
