@@ -88,3 +88,59 @@ std::optional<double> exifVerticalDpi(const unsigned char* data, size_t size)
 }
 
 } // namespace quorvel::platform::header
+
+// Details: both axes of the resolution.
+#include "platform/header/DetailReaders.h"
+
+namespace quorvel::platform::header {
+
+ExifResolution exifResolution(const unsigned char* data, size_t size)
+{
+    ExifResolution result;
+    if (!data || size < 8)
+        return result;
+    std::vector<unsigned char> prefixed;
+    if (size < sizeof exifPrefix || std::memcmp(data, exifPrefix, sizeof exifPrefix) != 0) {
+        prefixed.reserve(size + sizeof exifPrefix);
+        prefixed.insert(prefixed.end(), exifPrefix, exifPrefix + sizeof exifPrefix);
+        prefixed.insert(prefixed.end(), data, data + size);
+        data = prefixed.data();
+        size = prefixed.size();
+    }
+    if (size > 0xFFFFFFFFu)
+        return result;
+    ExifData* exif = exif_data_new();
+    if (!exif)
+        return result;
+    exif_data_unset_option(exif, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    exif_data_load_data(exif, data, static_cast<unsigned int>(size));
+
+    ExifContent* ifd0 = exif->ifd[EXIF_IFD_0];
+    const ExifByteOrder order = exif_data_get_byte_order(exif);
+    std::optional<double> x = rationalOf(exif_content_get_entry(ifd0, EXIF_TAG_X_RESOLUTION), order);
+    std::optional<double> y = rationalOf(exif_content_get_entry(ifd0, EXIF_TAG_Y_RESOLUTION), order);
+    int unit = 2;
+    if (ExifEntry* entry = exif_content_get_entry(ifd0, EXIF_TAG_RESOLUTION_UNIT)) {
+        if (entry->format == EXIF_FORMAT_SHORT && entry->size >= 2)
+            unit = exif_get_short(entry->data, order);
+        else if (entry->format == EXIF_FORMAT_LONG && entry->size >= 4)
+            unit = static_cast<int>(exif_get_long(entry->data, order));
+        else
+            unit = 0;
+    }
+    if (unit == 2 || unit == 3) {
+        const ResolutionUnit u = unit == 2 ? ResolutionUnit::Inch : ResolutionUnit::Centimetre;
+        if (x)
+            result.horizontal = dotsPerInch(*x, u);
+        if (y)
+            result.vertical = dotsPerInch(*y, u);
+        if (!result.horizontal)
+            result.horizontal = result.vertical;
+        if (!result.vertical)
+            result.vertical = result.horizontal;
+    }
+    exif_data_unref(exif);
+    return result;
+}
+
+} // namespace quorvel::platform::header
