@@ -202,8 +202,9 @@ TEST_F(InspectTool, ExitStatusLikeALinter)
     for (const Case& c : cases) {
         const ToolRun r = run(c.arguments);
         EXPECT_EQ(r.code, c.code) << c.arguments.join(QLatin1Char(' ')).toStdString() << "\n" << r.err.toStdString();
-        if (c.code == 2 && c.arguments.isEmpty())
+        if (c.code == 2 && c.arguments.isEmpty()) {
             EXPECT_TRUE(r.err.contains("--help"));
+        }
     }
     const ToolRun help = run({QStringLiteral("--help")});
     EXPECT_EQ(help.code, 0);
@@ -217,6 +218,19 @@ TEST_F(InspectTool, PlainLinesStayAsTheyWere)
     EXPECT_EQ(r.out.toStdString(), "rgb72.jpg\t30\t40\t72\tRGB\tCalibratedRGB\n"
                                    "broken.jpg\t0\t0\t-2147483648\tOther\t\n"
                                    "cmyk300.tif\t30\t40\t300\tCMYK\tDeviceCMYK\n");
+}
+
+// Formats beyond the five the tool reads itself go through libvips, which
+// the tool loads from its module only when such a file comes.
+TEST_F(InspectTool, OtherFormatsGoThroughTheLibvipsModule)
+{
+    const QString avif = dir.filePath(QStringLiteral("photo.avif"));
+    if (!writeTestImage(avif, {24, 18, Model::RGB, 72.0}))
+        GTEST_SKIP() << "libvips writes no AVIF here";
+    const ToolRun r = run({QStringLiteral("photo.avif")});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("photo.avif\t18\t24\t")) << r.out.toStdString();
+    EXPECT_FALSE(r.err.contains("not found"));
 }
 
 TEST_F(InspectTool, CommandLineReadsOptionsAndRefusesNonsense)

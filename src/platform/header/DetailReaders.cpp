@@ -11,7 +11,6 @@
 
 #include <jpeglib.h>
 #include <tiffio.h>
-#include <vips/vips.h>
 #include <zlib.h>
 
 namespace quorvel::platform::header {
@@ -73,6 +72,81 @@ std::optional<double> tiffResolution(TIFF* tiff, ttag_t tag, uint16_t unit)
     return std::nullopt;
 }
 
+uint16_t exif16(const unsigned char* p, bool little)
+{
+    return little ? uint16_t(p[0] | p[1] << 8) : uint16_t(p[0] << 8 | p[1]);
+}
+
+uint32_t exif32(const unsigned char* p, bool little)
+{
+    return little ? littleEndian32(p) : uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+} // namespace
+
+// The three tags of IFD0 read directly: the details need no more of EXIF,
+// and a general EXIF library costs more than the rest of the details. The
+// reading is the measure's (first X and Y, rational or signed rational, a
+// zero denominator or a value of 0 or less is none, an unrecorded unit is
+// per inch, a unit of another type is none).
+ExifResolution exifResolution(const unsigned char* data, size_t size)
+{
+    ExifResolution result;
+    if (data && size >= 6 && std::memcmp(data, "Exif\0\0", 6) == 0) {
+        data += 6;
+        size -= 6;
+    }
+    if (!data || size < 8 || !((data[0] == 'I' && data[1] == 'I') || (data[0] == 'M' && data[1] == 'M')))
+        return result;
+    const bool little = data[0] == 'I';
+    const uint32_t ifd = exif32(data + 4, little);
+    if (ifd > size || size - ifd < 2)
+        return result;
+    const uint16_t count = exif16(data + ifd, little);
+    std::optional<double> x, y;
+    bool seenX = false, seenY = false, seenUnit = false;
+    int unit = 2;
+    for (uint32_t i = 0; i < count; ++i) {
+        const size_t at = ifd + 2 + size_t(i) * 12;
+        if (at + 12 > size)
+            break;
+        const uint16_t tag = exif16(data + at, little);
+        const uint16_t type = exif16(data + at + 2, little);
+        const uint32_t components = exif32(data + at + 4, little);
+        if ((tag == 0x011A && !seenX) || (tag == 0x011B && !seenY)) {
+            (tag == 0x011A ? seenX : seenY) = true;
+            const uint32_t offset = exif32(data + at + 8, little);
+            if (components < 1 || (type != 5 && type != 10) || offset > size || size - offset < 8)
+                continue;
+            const uint32_t numerator = exif32(data + offset, little);
+            const uint32_t denominator = exif32(data + offset + 4, little);
+            if (denominator == 0)
+                continue;
+            const double value = type == 5 ? double(numerator) / denominator
+                                           : double(int32_t(numerator)) / int32_t(denominator);
+            if (value > 0.0)
+                (tag == 0x011A ? x : y) = value;
+        } else if (tag == 0x0128 && !seenUnit) {
+            seenUnit = true;
+            unit = components >= 1 && type == 3 ? exif16(data + at + 8, little)
+                 : components >= 1 && type == 4 ? static_cast<int>(exif32(data + at + 8, little))
+                                                 : 0;
+        }
+    }
+    if (unit != 2 && unit != 3)
+        return result;
+    const ResolutionUnit u = unit == 2 ? ResolutionUnit::Inch : ResolutionUnit::Centimetre;
+    if (x)
+        result.horizontal = dotsPerInch(*x, u);
+    if (y)
+        result.vertical = dotsPerInch(*y, u);
+    if (!result.horizontal)
+        result.horizontal = result.vertical;
+    if (!result.vertical)
+        result.vertical = result.horizontal;
+    return result;
+}
+
 void setResolution(ImageDetails& details, ResolutionSource source, std::optional<double> horizontal,
                    std::optional<double> vertical)
 {
@@ -86,8 +160,6 @@ void setResolution(ImageDetails& details, ResolutionSource source, std::optional
     details.horizontalDpi = horizontal;
     details.verticalDpi = vertical;
 }
-
-} // namespace
 
 void jpegDetails(ImageDetails& details, const jpeg_decompress_struct& cinfo, const unsigned char* exif,
                  size_t exifSize)
@@ -265,36 +337,6 @@ void gifDetails(ImageDetails& details, HeaderFile& file)
         }
     }
     details.pages = frames > 0 ? frames : 1;
-}
-
-void vipsDetails(ImageDetails& details, VipsImage* image, std::optional<double> verticalDpi)
-{
-    details.bitsPerSample = static_cast<int>(vips_format_sizeof(vips_image_get_format(image))) * 8;
-    details.alpha = vips_image_hasalpha(image);
-    details.pages = vips_image_get_n_pages(image);
-    if (vips_image_get_typeof(image, VIPS_META_ICC_NAME)) {
-        const void* data = nullptr;
-        size_t size = 0;
-        if (vips_image_get_blob(image, VIPS_META_ICC_NAME, &data, &size) == 0)
-            setProfile(details, static_cast<const unsigned char*>(data), size);
-    }
-    if (!verticalDpi)
-        return;
-    // The measure took the resolution from the format's own header or from EXIF.
-    const void* exif = nullptr;
-    size_t exifSize = 0;
-    if (vips_image_get_typeof(image, VIPS_META_EXIF_NAME)
-        && vips_image_get_blob(image, VIPS_META_EXIF_NAME, &exif, &exifSize) == 0) {
-        const ExifResolution r = exifResolution(static_cast<const unsigned char*>(exif), exifSize);
-        if (r.vertical && !differ(*r.vertical, *verticalDpi)) {
-            setResolution(details, ResolutionSource::Exif, r.horizontal, r.vertical);
-            return;
-        }
-    }
-    std::optional<double> horizontal;
-    if (vips_image_get_xres(image) > 0.0)
-        horizontal = dotsPerInch(vips_image_get_xres(image) * 1000.0, ResolutionUnit::Metre);
-    setResolution(details, ResolutionSource::Other, horizontal, verticalDpi);
 }
 
 } // namespace quorvel::platform::header

@@ -24,6 +24,11 @@ struct ExifResolution {
 };
 ExifResolution exifResolution(const unsigned char* data, size_t size);
 
+// Records a resolution; a missing axis takes the other's value, and with
+// neither the details stay "not recorded".
+void setResolution(ImageDetails& details, ResolutionSource source, std::optional<double> horizontal,
+                   std::optional<double> vertical);
+
 // JFIF density against EXIF resolution, depth and the profile of a JPEG
 // whose header has been read with its APP2 markers saved.
 void jpegDetails(ImageDetails& details, const jpeg_decompress_struct& cinfo, const unsigned char* exif,
@@ -33,6 +38,7 @@ void pngProfile(ImageDetails& details, const unsigned char* chunk, size_t size);
 void tiffDetails(ImageDetails& details, tiff* tiff);
 void webpDetails(ImageDetails& details, const HeaderFile& file, bool alpha, bool extended);
 void gifDetails(ImageDetails& details, HeaderFile& file);
+// In VipsDetails.cpp, apart from the others: only the libvips reader needs libvips.
 void vipsDetails(ImageDetails& details, _VipsImage* image, std::optional<double> verticalDpi);
 
 } // namespace quorvel::platform::header
