@@ -40,23 +40,26 @@ bool writeAll(FILE* stream, const std::string& text)
     return std::fwrite(text.data(), 1, text.size(), stream) == text.size() && std::fflush(stream) == 0;
 }
 
-// Names the image types the loader reads, asked of libvips only when a
-// folder is walked.
+// Names an image type the loader reads. The types read without libvips are
+// known here; for any other suffix libvips is asked, once.
 bool hasImageSuffix(std::string_view name)
 {
-    static const std::set<std::string> suffixes = [] {
-        std::set<std::string> set;
-        for (const QString& suffix : platform::readableImageSuffixes())
-            set.insert(suffix.toStdString());
-        return set;
-    }();
+    static const std::set<std::string> own{"gif", "jpe", "jpeg", "jpg", "png", "tif", "tiff", "webp"};
     const size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || dot + 1 == name.size())
         return false;
     std::string suffix(name.substr(dot + 1));
     for (char& c : suffix)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return suffixes.count(suffix) > 0;
+    if (own.count(suffix) > 0)
+        return true;
+    static const std::set<std::string> others = [] {
+        std::set<std::string> set;
+        for (const QString& s : platform::readableImageSuffixes())
+            set.insert(s.toStdString());
+        return set;
+    }();
+    return others.count(suffix) > 0;
 }
 
 } // namespace
