@@ -1,3 +1,4 @@
+#include "platform/header/DetailReaders.h"
 #include "platform/header/FormatReaders.h"
 #include "platform/header/HeaderFile.h"
 
@@ -26,6 +27,7 @@ struct JpegContext {
     // The first APP1 segment that carries EXIF; one segment is at most 65533
     // bytes, so a file with thousands of APP1 segments costs no more.
     bool haveExif;
+    bool saveProfile; // details: keep the APP2 segments of an ICC profile
     unsigned exifSize;
     unsigned char exif[65535];
 };
@@ -138,6 +140,8 @@ bool readMarkers(jpeg_decompress_struct* cinfo, JpegContext* context)
     cinfo->src = &context->source;
 
     jpeg_set_marker_processor(cinfo, JPEG_APP0 + 1, readApp1);
+    if (context->saveProfile)
+        jpeg_save_markers(cinfo, JPEG_APP0 + 2, 0xFFFF);
     return jpeg_read_header(cinfo, TRUE) == JPEG_HEADER_OK;
 }
 
@@ -155,7 +159,7 @@ std::optional<std::string> jpegColourSpace(const jpeg_decompress_struct& cinfo)
 
 } // namespace
 
-ImageHeader readJpegHeader(HeaderFile& file)
+ImageHeader readJpegHeader(HeaderFile& file, ImageDetails* details)
 {
     ImageHeader header;
     // Heap, not stack: the EXIF buffer alone is 64 KiB.
@@ -163,6 +167,7 @@ ImageHeader readJpegHeader(HeaderFile& file)
     context->file = &file;
     context->position = 0;
     context->haveExif = false;
+    context->saveProfile = details != nullptr;
     jpeg_decompress_struct cinfo {};
     const bool ok = readMarkers(&cinfo, context.get());
     if (ok && cinfo.image_height > 0 && cinfo.image_width > 0) {
@@ -179,6 +184,8 @@ ImageHeader readJpegHeader(HeaderFile& file)
                                              cinfo.density_unit == 1 ? ResolutionUnit::Inch : ResolutionUnit::Centimetre);
         else if (context->haveExif)
             header.verticalDpi = exifVerticalDpi(context->exif, context->exifSize);
+        if (details)
+            jpegDetails(*details, cinfo, context->haveExif ? context->exif : nullptr, context->exifSize);
     }
     jpeg_destroy_decompress(&cinfo);
     return header;

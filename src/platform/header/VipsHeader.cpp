@@ -1,3 +1,4 @@
+#include "platform/header/DetailReaders.h"
 #include "platform/header/FormatReaders.h"
 #include "platform/header/HeaderFile.h"
 
@@ -77,7 +78,7 @@ VipsImage* openThroughDescriptor(const HeaderFile& file)
 
 } // namespace
 
-ImageHeader readVipsHeader(HeaderFile& file, const std::string& path)
+ImageHeader readVipsHeader(HeaderFile& file, const std::string& path, ImageDetails* details)
 {
     ImageHeader header;
     ensureVipsStarted();
@@ -96,6 +97,8 @@ ImageHeader readVipsHeader(HeaderFile& file, const std::string& path)
         header.pixelsWide = width;
         header.colourSpaceName = vipsColourSpace(image);
         header.verticalDpi = vipsVerticalDpi(image);
+        if (details)
+            vipsDetails(*details, image, header.verticalDpi);
     }
     g_object_unref(image);
     vips_error_clear();
