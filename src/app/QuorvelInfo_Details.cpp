@@ -13,10 +13,6 @@
 namespace quorvel {
 namespace {
 
-QString tr(const char* english)
-{
-    return QCoreApplication::translate("Details", english);
-}
 
 QString dpiText(double dpi)
 {
@@ -29,8 +25,8 @@ QString sourceName(ResolutionSource source)
     case ResolutionSource::Jfif: return QStringLiteral("JFIF");
     case ResolutionSource::Exif: return QStringLiteral("EXIF");
     case ResolutionSource::PngPhys: return QStringLiteral("PNG pHYs");
-    case ResolutionSource::TiffTags: return tr("TIFF tags");
-    case ResolutionSource::Other: return tr("the file's header");
+    case ResolutionSource::TiffTags: return QCoreApplication::translate("Details", "TIFF tags");
+    case ResolutionSource::Other: return QCoreApplication::translate("Details", "the file's header");
     case ResolutionSource::NotRecorded: break;
     }
     return {};
@@ -39,19 +35,19 @@ QString sourceName(ResolutionSource source)
 QString modelName(ColourModel model)
 {
     switch (model) {
-    case ColourModel::Grey: return tr("grey");
+    case ColourModel::Grey: return QCoreApplication::translate("Details", "grey");
     case ColourModel::RGB: return QStringLiteral("RGB");
     case ColourModel::CMYK: return QStringLiteral("CMYK");
     case ColourModel::Lab: return QStringLiteral("Lab");
     case ColourModel::None:
     case ColourModel::Other: break;
     }
-    return tr("other");
+    return QCoreApplication::translate("Details", "other");
 }
 
 QString sizeText(const PrintSize& size)
 {
-    return tr("%1 × %2 mm (%3 × %4 in)")
+    return QCoreApplication::translate("Details", "%1 × %2 mm (%3 × %4 in)")
         .arg(size.widthMm(), 0, 'f', 1)
         .arg(size.heightMm(), 0, 'f', 1)
         .arg(size.widthInches, 0, 'f', 2)
@@ -60,7 +56,7 @@ QString sizeText(const PrintSize& size)
 
 QString yesNo(bool value)
 {
-    return value ? tr("yes") : tr("no");
+    return value ? QCoreApplication::translate("Details", "yes") : QCoreApplication::translate("Details", "no");
 }
 
 } // namespace
@@ -73,43 +69,43 @@ QString detailsText(const ImageMeasure& measure, const ImageDetails& d, int32_t 
     QStringList lines;
 
     if (d.resolutionSource == ResolutionSource::NotRecorded || !d.verticalDpi)
-        lines << tr("Resolution: not recorded (counts as 72 dpi)");
+        lines << QCoreApplication::translate("Details", "Resolution: not recorded (counts as 72 dpi)");
     else
-        lines << tr("Resolution: %1 × %2 dpi, from %3")
+        lines << QCoreApplication::translate("Details", "Resolution: %1 × %2 dpi, from %3")
                      .arg(dpiText(d.horizontalDpi.value_or(*d.verticalDpi)), dpiText(*d.verticalDpi),
                           sourceName(d.resolutionSource));
     if (resolutionsDiffer(d))
-        lines << warning + tr("Horizontal and vertical resolutions differ; the vertical one is checked");
+        lines << warning + QCoreApplication::translate("Details", "Horizontal and vertical resolutions differ; the vertical one is checked");
     if (d.conflictingExifDpi && d.verticalDpi)
-        lines << warning + tr("JFIF says %1 dpi, EXIF says %2 dpi; JFIF is used")
+        lines << warning + QCoreApplication::translate("Details", "JFIF says %1 dpi, EXIF says %2 dpi; JFIF is used")
                                .arg(dpiText(*d.verticalDpi), dpiText(*d.conflictingExifDpi));
 
     if (!d.hasProfile)
-        lines << tr("Profile: none");
+        lines << QCoreApplication::translate("Details", "Profile: none");
     else if (d.profileDescription.empty())
-        lines << tr("Profile: unnamed (%1)").arg(modelName(d.profileModel));
+        lines << QCoreApplication::translate("Details", "Profile: unnamed (%1)").arg(modelName(d.profileModel));
     else
-        lines << tr("Profile: %1 (%2)").arg(QString::fromStdString(d.profileDescription), modelName(d.profileModel));
+        lines << QCoreApplication::translate("Details", "Profile: %1 (%2)").arg(QString::fromStdString(d.profileDescription), modelName(d.profileModel));
     const ColourModel pixels = pixelModel(measure.colourSpaceName);
     switch (profileWarning(d, pixels)) {
     case ProfileWarning::ModelMismatch:
-        lines << warning + tr("The profile is %1 but the pixels are %2").arg(modelName(d.profileModel), modelName(pixels));
+        lines << warning + QCoreApplication::translate("Details", "The profile is %1 but the pixels are %2").arg(modelName(d.profileModel), modelName(pixels));
         break;
     case ProfileWarning::CmykWithoutProfile:
-        lines << warning + tr("CMYK without a profile: the printer cannot tell which CMYK");
+        lines << warning + QCoreApplication::translate("Details", "CMYK without a profile: the printer cannot tell which CMYK");
         break;
     case ProfileWarning::None:
         break;
     }
 
-    lines << tr("Bits per sample: %1 · Alpha: %2 · Pages: %3")
-                 .arg(d.bitsPerSample ? QString::number(*d.bitsPerSample) : tr("unknown"), yesNo(d.alpha),
-                      d.pages ? QString::number(*d.pages) : tr("unknown"));
+    lines << QCoreApplication::translate("Details", "Bits per sample: %1 · Alpha: %2 · Pages: %3")
+                 .arg(d.bitsPerSample ? QString::number(*d.bitsPerSample) : QCoreApplication::translate("Details", "unknown"), yesNo(d.alpha),
+                      d.pages ? QString::number(*d.pages) : QCoreApplication::translate("Details", "unknown"));
 
     if (const auto size = printSizeAtRecorded(measure.pixelsWide, measure.pixelsHigh, d.horizontalDpi, d.verticalDpi))
-        lines << tr("Print size: %1").arg(sizeText(*size));
+        lines << QCoreApplication::translate("Details", "Print size: %1").arg(sizeText(*size));
     if (const auto largest = largestPrintSize(measure.pixelsWide, measure.pixelsHigh, requiredDpi))
-        lines << tr("Largest at %1 dpi: %2").arg(requiredDpi).arg(sizeText(*largest));
+        lines << QCoreApplication::translate("Details", "Largest at %1 dpi: %2").arg(requiredDpi).arg(sizeText(*largest));
     return lines.join(QLatin1Char('\n'));
 }
 

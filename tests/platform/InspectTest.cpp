@@ -73,19 +73,19 @@ TEST(Inspect, PrintsOneLinePerFileInOrder)
     EXPECT_TRUE(run.err.isEmpty()) << run.err.constData();
 }
 
-TEST(Inspect, AllUnreadableStillSucceeds)
+TEST(Inspect, NothingReadableStillListsEveryFileAndSaysSoInItsStatus)
 {
-    const InspectRun run = inspect({QStringLiteral("/dev/null"), QString::fromStdString(scratchDir().path().toStdString())});
-    EXPECT_EQ(run.exitCode, 0);
+    const InspectRun run = inspect({QStringLiteral("/dev/null"), QStringLiteral("/nowhere/missing.png")});
+    EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.out.count('\n'), 2);
 }
 
-TEST(Inspect, WithoutArgumentsPrintsUsageAndFails)
+TEST(Inspect, WithoutArgumentsPointsToHelpAndFails)
 {
     const InspectRun run = inspect({});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_TRUE(run.err.contains("usage"));
+    EXPECT_TRUE(run.err.contains("--help")) << "points the user to the manual";
 }
 
 } // namespace
