@@ -19,9 +19,9 @@ ImageHeader readPngHeader(HeaderFile& file);
 ImageHeader readTiffHeader(HeaderFile& file);
 ImageHeader readWebpHeader(HeaderFile& file);
 ImageHeader readGifHeader(HeaderFile& file);
-// Every other format libvips can read; a resolution only where the file
-// itself recorded one.
-ImageHeader readVipsHeader(HeaderFile& file, const std::string& path);
+// Every other format libvips may read from hostile input; a resolution only
+// where the file itself recorded one.
+ImageHeader readVipsHeader(HeaderFile& file);
 
 // The vertical resolution in dpi recorded in an EXIF block (a TIFF structure,
 // with or without the "Exif\0\0" prefix of a JPEG APP1 segment). Empty when

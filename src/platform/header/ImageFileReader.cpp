@@ -56,7 +56,7 @@ ImageHeader ImageFileReader::readHeader(const std::string& path) const
     case Format::Gif: return header::readGifHeader(*file);
     case Format::Other: break;
     }
-    return header::readVipsHeader(*file, path);
+    return header::readVipsHeader(*file);
 }
 
 } // namespace quorvel::platform
