@@ -5,9 +5,12 @@
 #include "app/QuorvelInfo.h"
 #include "info/AboutController.h"
 #include "info/QuorvelCheck.h"
+#include "platform/JsonDefaultsStore.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Panels.h"
+#include "platform/Translations.h"
 #include "platform/Workspace.h"
+#include "settings/PrefManager.h"
 #include "settings/PreferencesWindow.h"
 
 #include <QApplication>
@@ -24,16 +27,21 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(QUORVEL_APP_ID));
     QApplication::setQuitOnLastWindowClosed(true);
+    // Localisation: the user's language, before any form takes its texts.
+    quorvel::platform::installTranslations(QLocale::system());
 
     quorvel::platform::NotificationCenter notifications;
     quorvel::platform::QtPanels panels;
     quorvel::PreferencesWindow preferences;
     quorvel::MainWindow mainWindow;
     quorvel::platform::DesktopWorkspace workspace; // viewer, version check, web link
+    quorvel::platform::JsonDefaultsStore defaults;
+    quorvel::PrefManager prefManager(defaults, &preferences, &notifications, &panels);
 
     quorvel::QuorvelInfo* info = quorvel::QuorvelInfo::sharedInstance();
-    info->connectOutlets({&mainWindow, &preferences, &notifications, &panels, nullptr, &workspace});
+    info->connectOutlets({&mainWindow, &preferences, &notifications, &panels, &defaults, &workspace});
     info->awakeFromNib();
+    prefManager.awakeFromNib();
 
     // Product information: the version check, the About panel and the web link.
     quorvel::QuorvelCheck versionCheck(&panels, &workspace, &mainWindow);

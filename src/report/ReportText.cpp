@@ -15,6 +15,8 @@ namespace {
 const char* const context = "Report";
 const QString separator = QStringLiteral("================\n");
 
+// The texts are marked with their context where they stand, so that the
+// translation tools find them.
 QString looked(const char* english)
 {
     return QCoreApplication::translate(context, english);
@@ -56,8 +58,8 @@ ReportEntry judge(int index, const QString& file, const ImageMeasure& measure, c
         qCInfo(lcReport).noquote() << QStringLiteral("Nome del file: %1").arg(entry.name);
     }
     if (options.pictSize == 1) {
-        entry.heightLine = looked("Height: %1\n").arg(measure.pixelsHigh);
-        entry.widthLine = looked("Width: %1\n").arg(measure.pixelsWide);
+        entry.heightLine = looked(QT_TRANSLATE_NOOP("Report", "Height: %1\n")).arg(measure.pixelsHigh);
+        entry.widthLine = looked(QT_TRANSLATE_NOOP("Report", "Width: %1\n")).arg(measure.pixelsWide);
         qCInfo(lcReport).noquote() << QStringLiteral("%1 x %2").arg(entry.heightLine, entry.widthLine);
     }
     if (options.pictColor == 1) {
@@ -87,15 +89,15 @@ void appendEntry(QString& text, const ReportEntry& entry, const ReportOptions& o
     if (options.pictPath == 1)
         text += entry.pathLine;
     if (options.pictName == 1)
-        text += looked("Name: %1").arg(entry.name);
+        text += looked(QT_TRANSLATE_NOOP("Report", "Name: %1")).arg(entry.name);
     if (options.pictSize == 1) {
         text += entry.heightLine;
         text += entry.widthLine;
     }
     if (options.pictColor == 1)
-        text += looked("Color: %1").arg(entry.colourText);
+        text += looked(QT_TRANSLATE_NOOP("Report", "Color: %1")).arg(entry.colourText);
     if (options.pictDpi == 1)
-        text += looked("Dpi: %1").arg(entry.dpiText);
+        text += looked(QT_TRANSLATE_NOOP("Report", "Dpi: %1")).arg(entry.dpiText);
     text += separator;
 }
 
@@ -150,11 +152,11 @@ ReportResult buildReport(const ReportInputs& inputs, const QList<ImageMeasure>& 
     QString& text = result.text;
     text.reserve(512 + totale * 160);
 
-    text += looked("Created with Quorvel 1.4\n");
+    text += looked(QT_TRANSLATE_NOOP("Report", "Created with Quorvel 1.4\n"));
     text += inputs.host + QLatin1Char('\n');
-    text += inputs.date.toString(looked("yyyy/MM/dd - HH:mm:ss")) + QStringLiteral("\n\n");
-    text += looked("Selected Setting: %1\n\n").arg(inputs.controls.settingTitle);
-    text += looked("Checking (%1) files:\n\n").arg(totale);
+    text += inputs.date.toString(looked(QT_TRANSLATE_NOOP("Report", "yyyy/MM/dd - HH:mm:ss"))) + QStringLiteral("\n\n");
+    text += looked(QT_TRANSLATE_NOOP("Report", "Selected Setting: %1\n\n")).arg(inputs.controls.settingTitle);
+    text += looked(QT_TRANSLATE_NOOP("Report", "Checking (%1) files:\n\n")).arg(totale);
     text += separator;
 
     if (totale > 0 && measures.size() == totale) {
@@ -172,8 +174,8 @@ ReportResult buildReport(const ReportInputs& inputs, const QList<ImageMeasure>& 
         }
     }
 
-    text += looked("\nCorrect: %1").arg(result.correct);
-    text += looked("\nError: %1").arg(result.error);
+    text += looked(QT_TRANSLATE_NOOP("Report", "\nCorrect: %1")).arg(result.correct);
+    text += looked(QT_TRANSLATE_NOOP("Report", "\nError: %1")).arg(result.error);
     return result;
 }
 

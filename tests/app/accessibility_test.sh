@@ -19,6 +19,8 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1
 
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+# The names below are the English wording, whatever the user's language.
+export LC_ALL=C.UTF-8 LANG=C.UTF-8 LANGUAGE=
 dbus-run-session -- bash -c '
   /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
   sleep 1

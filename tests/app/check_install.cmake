@@ -7,8 +7,10 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "cmake --install failed")
 endif()
 
+# The translations are built into the program: no file of theirs to install.
 foreach(expected
     bin/quorvel
+    bin/quorvel-inspect
     share/applications/${APP_ID}.desktop
     share/metainfo/${APP_ID}.metainfo.xml
     share/icons/hicolor/scalable/apps/${APP_ID}.svg)

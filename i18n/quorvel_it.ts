@@ -1,0 +1,585 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="it_IT">
+<context>
+    <name>DeleteSettingSheet</name>
+    <message>
+        <source>Delete Setting</source>
+        <translation>Elimina impostazione</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annulla</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Elimina</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Quorvel</source>
+        <translation>Quorvel</translation>
+    </message>
+    <message>
+        <source>Drop images here</source>
+        <translation>Trascina qui le immagini</translation>
+    </message>
+    <message>
+        <source>Views</source>
+        <translation>Viste</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Inizio</translation>
+    </message>
+    <message>
+        <source>Drop images here, or choose File ▸ Open Images… to check them against the selected setting.</source>
+        <translation>Trascina qui le immagini, oppure scegli File ▸ Apri immagini… per controllarle con l’impostazione selezionata.</translation>
+    </message>
+    <message>
+        <source>Open Images…</source>
+        <translation>Apri immagini…</translation>
+    </message>
+    <message>
+        <source>Open images</source>
+        <translation>Apri immagini</translation>
+    </message>
+    <message>
+        <source>Inspector</source>
+        <translation>Ispettore</translation>
+    </message>
+    <message>
+        <source>Height (px):</source>
+        <translation>Altezza (px):</translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation>Altezza</translation>
+    </message>
+    <message>
+        <source>Width (px):</source>
+        <translation>Larghezza (px):</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>Larghezza</translation>
+    </message>
+    <message>
+        <source>Colour space:</source>
+        <translation>Spazio colore:</translation>
+    </message>
+    <message>
+        <source>Colour space</source>
+        <translation>Spazio colore</translation>
+    </message>
+    <message>
+        <source>Resolution (dpi):</source>
+        <translation>Risoluzione (dpi):</translation>
+    </message>
+    <message>
+        <source>Resolution</source>
+        <translation>Risoluzione</translation>
+    </message>
+    <message>
+        <source>File:</source>
+        <translation>File:</translation>
+    </message>
+    <message>
+        <source>File name</source>
+        <translation>Nome del file</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Precedente</translation>
+    </message>
+    <message>
+        <source>Previous image</source>
+        <translation>Immagine precedente</translation>
+    </message>
+    <message>
+        <source>Position</source>
+        <translation>Posizione</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>Successiva</translation>
+    </message>
+    <message>
+        <source>Next image</source>
+        <translation>Immagine successiva</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Anteprima</translation>
+    </message>
+    <message>
+        <source>Viewer:</source>
+        <translation>Visualizzatore:</translation>
+    </message>
+    <message>
+        <source>Nothing</source>
+        <translation>Nessuno</translation>
+    </message>
+    <message>
+        <source>Viewer application</source>
+        <translation>Applicazione di visualizzazione</translation>
+    </message>
+    <message>
+        <source>Choose</source>
+        <translation>Scegli</translation>
+    </message>
+    <message>
+        <source>Choose viewer application</source>
+        <translation>Scegli l’applicazione di visualizzazione</translation>
+    </message>
+    <message>
+        <source>Open in Viewer</source>
+        <translation>Apri nel visualizzatore</translation>
+    </message>
+    <message>
+        <source>Open in viewer</source>
+        <translation>Apri nel visualizzatore</translation>
+    </message>
+    <message>
+        <source>Report…</source>
+        <translation>Rapporto…</translation>
+    </message>
+    <message>
+        <source>Report</source>
+        <translation>Rapporto</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>&amp;Image</source>
+        <translation>&amp;Immagine</translation>
+    </message>
+    <message>
+        <source>&amp;Settings</source>
+        <translation>Imp&amp;ostazioni</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Aiuto</translation>
+    </message>
+    <message>
+        <source>&amp;Open Images…</source>
+        <translation>&amp;Apri immagini…</translation>
+    </message>
+    <message>
+        <source>Ctrl+O</source>
+        <translation>Ctrl+O</translation>
+    </message>
+    <message>
+        <source>&amp;Report…</source>
+        <translation>&amp;Rapporto…</translation>
+    </message>
+    <message>
+        <source>Ctrl+R</source>
+        <translation>Ctrl+R</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Esci</translation>
+    </message>
+    <message>
+        <source>Ctrl+Q</source>
+        <translation>Ctrl+Q</translation>
+    </message>
+    <message>
+        <source>&amp;Previous</source>
+        <translation>&amp;Precedente</translation>
+    </message>
+    <message>
+        <source>&amp;Next</source>
+        <translation>&amp;Successiva</translation>
+    </message>
+    <message>
+        <source>&amp;Check Again</source>
+        <translation>&amp;Controlla di nuovo</translation>
+    </message>
+    <message>
+        <source>F5</source>
+        <translation>F5</translation>
+    </message>
+    <message>
+        <source>Open in &amp;Viewer</source>
+        <translation>Apri nel &amp;visualizzatore</translation>
+    </message>
+    <message>
+        <source>Ctrl+E</source>
+        <translation>Ctrl+E</translation>
+    </message>
+    <message>
+        <source>&amp;Change Viewer…</source>
+        <translation>Ca&amp;mbia visualizzatore…</translation>
+    </message>
+    <message>
+        <source>&amp;Preferences…</source>
+        <translation>&amp;Preferenze…</translation>
+    </message>
+    <message>
+        <source>Ctrl+,</source>
+        <translation>Ctrl+,</translation>
+    </message>
+    <message>
+        <source>Check for &amp;Updates…</source>
+        <translation>Verifica &amp;aggiornamenti…</translation>
+    </message>
+    <message>
+        <source>Quorvel &amp;Web Site</source>
+        <translation>Sito &amp;web di Quorvel</translation>
+    </message>
+    <message>
+        <source>&amp;About Quorvel</source>
+        <translation>&amp;Informazioni su Quorvel</translation>
+    </message>
+</context>
+<context>
+    <name>PreferencesWindow</name>
+    <message>
+        <source>Quorvel Preferences</source>
+        <translation>Preferenze di Quorvel</translation>
+    </message>
+    <message>
+        <source>&amp;Setting:</source>
+        <translation>&amp;Impostazione:</translation>
+    </message>
+    <message>
+        <source>Setting</source>
+        <translation>Impostazione</translation>
+    </message>
+    <message>
+        <source>&amp;Add…</source>
+        <translation>&amp;Aggiungi…</translation>
+    </message>
+    <message>
+        <source>Add setting</source>
+        <translation>Aggiungi impostazione</translation>
+    </message>
+    <message>
+        <source>&amp;Delete…</source>
+        <translation>&amp;Elimina…</translation>
+    </message>
+    <message>
+        <source>Delete setting</source>
+        <translation>Elimina impostazione</translation>
+    </message>
+    <message>
+        <source>Show &amp;preview</source>
+        <translation>Mostra ante&amp;prima</translation>
+    </message>
+    <message>
+        <source>Show preview</source>
+        <translation>Mostra anteprima</translation>
+    </message>
+    <message>
+        <source>Required colour space</source>
+        <translation>Spazio colore richiesto</translation>
+    </message>
+    <message>
+        <source>Required &amp;resolution:</source>
+        <translation>&amp;Risoluzione richiesta:</translation>
+    </message>
+    <message>
+        <source>Resolution required</source>
+        <translation>Risoluzione richiesta</translation>
+    </message>
+    <message>
+        <source> dpi</source>
+        <translation> dpi</translation>
+    </message>
+    <message>
+        <source>Resolution required in dpi</source>
+        <translation>Risoluzione richiesta in dpi</translation>
+    </message>
+</context>
+<context>
+    <name>QMessageBox</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>QuorvelAboutPanel</name>
+    <message>
+        <source>About Quorvel</source>
+        <translation>Informazioni su Quorvel</translation>
+    </message>
+    <message>
+        <source>Checks image files before they go to print or to the web.</source>
+        <translation>Controlla i file di immagine prima che vadano in stampa o sul web.</translation>
+    </message>
+    <message>
+        <source>Quorvel web site</source>
+        <translation>Sito web di Quorvel</translation>
+    </message>
+</context>
+<context>
+    <name>Report</name>
+    <message>
+        <source>Measuring the images…</source>
+        <translation>Misurazione delle immagini…</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annulla</translation>
+    </message>
+    <message>
+        <source>Height: %1
+</source>
+        <translation>Altezza: %1
+</translation>
+    </message>
+    <message>
+        <source>Width: %1
+</source>
+        <translation>Larghezza: %1
+</translation>
+    </message>
+    <message>
+        <source>Name: %1</source>
+        <translation>Nome: %1</translation>
+    </message>
+    <message>
+        <source>Color: %1</source>
+        <translation>Colore: %1</translation>
+    </message>
+    <message>
+        <source>Dpi: %1</source>
+        <translation>Dpi: %1</translation>
+    </message>
+    <message>
+        <source>Created with Quorvel 1.4
+</source>
+        <translation>Creato con Quorvel 1.4
+</translation>
+    </message>
+    <message>
+        <source>yyyy/MM/dd - HH:mm:ss</source>
+        <translation>dd/MM/yyyy - HH:mm:ss</translation>
+    </message>
+    <message>
+        <source>Selected Setting: %1
+
+</source>
+        <translation>Impostazione selezionata: %1
+
+</translation>
+    </message>
+    <message>
+        <source>Checking (%1) files:
+
+</source>
+        <translation>File da controllare (%1):
+
+</translation>
+    </message>
+    <message>
+        <source>
+Correct: %1</source>
+        <translation>
+Corrette: %1</translation>
+    </message>
+    <message>
+        <source>
+Error: %1</source>
+        <translation>
+Errate: %1</translation>
+    </message>
+</context>
+<context>
+    <name>ReportPrePanel</name>
+    <message>
+        <source>Report</source>
+        <translation>Rapporto</translation>
+    </message>
+    <message>
+        <source>List the images that</source>
+        <translation>Elenca le immagini che</translation>
+    </message>
+    <message>
+        <source>&amp;Pass the checks</source>
+        <translation>&amp;Superano i controlli</translation>
+    </message>
+    <message>
+        <source>&amp;Fail the checks</source>
+        <translation>&amp;Non superano i controlli</translation>
+    </message>
+    <message>
+        <source>With their</source>
+        <translation>Riportandone</translation>
+    </message>
+    <message>
+        <source>Full &amp;path</source>
+        <translation>&amp;Percorso completo</translation>
+    </message>
+    <message>
+        <source>File &amp;name</source>
+        <translation>Nome del &amp;file</translation>
+    </message>
+    <message>
+        <source>&amp;Size in pixels</source>
+        <translation>&amp;Dimensioni in pixel</translation>
+    </message>
+    <message>
+        <source>&amp;Colour space (checked)</source>
+        <translation>Spazio &amp;colore (controllato)</translation>
+    </message>
+    <message>
+        <source>&amp;Resolution (checked)</source>
+        <translation>&amp;Risoluzione (controllata)</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annulla</translation>
+    </message>
+    <message>
+        <source>Report…</source>
+        <translation>Rapporto…</translation>
+    </message>
+</context>
+<context>
+    <name>SettingNameSheet</name>
+    <message>
+        <source>New Setting</source>
+        <translation>Nuova impostazione</translation>
+    </message>
+    <message>
+        <source>Name of the new setting:</source>
+        <translation>Nome della nuova impostazione:</translation>
+    </message>
+    <message>
+        <source>Setting name</source>
+        <translation>Nome dell’impostazione</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annulla</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Aggiungi</translation>
+    </message>
+</context>
+<context>
+    <name>Settings</name>
+    <message>
+        <source>None</source>
+        <translation>Nessuna</translation>
+    </message>
+    <message>
+        <source>Pre-Press</source>
+        <translation>Prestampa</translation>
+    </message>
+    <message>
+        <source>Web</source>
+        <translation>Web</translation>
+    </message>
+    <message>
+        <source>BWPhotos</source>
+        <translation>Foto B/N</translation>
+    </message>
+    <message>
+        <source>Pencil</source>
+        <translation>Matita</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::AboutController</name>
+    <message>
+        <source>Version %1</source>
+        <translation>Versione %1</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::PrefManager</name>
+    <message>
+        <source>Really delete %@ setting?</source>
+        <translation>Eliminare davvero l’impostazione %@?</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::QuorvelCheck</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Not connected.</source>
+        <translation>Non connesso.</translation>
+    </message>
+    <message>
+        <source>It seems you are not connected to the internet. Please be sure you are on-line.</source>
+        <translation>Sembra che tu non sia connesso a Internet. Verifica di essere in linea.</translation>
+    </message>
+    <message>
+        <source>Your Software is up-to-date</source>
+        <translation>Il software è aggiornato</translation>
+    </message>
+    <message>
+        <source>You have the most recent version of Quorvel.</source>
+        <translation>Hai la versione più recente di Quorvel.</translation>
+    </message>
+    <message>
+        <source>A New Version is Available</source>
+        <translation>È disponibile una nuova versione</translation>
+    </message>
+    <message>
+        <source>A new version of Quorvel is available (version %1). Would you like to download the new version now?</source>
+        <translation>È disponibile una nuova versione di Quorvel (versione %1). Vuoi scaricarla adesso?</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annulla</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::QuorvelInfo</name>
+    <message>
+        <source>Images (%1)</source>
+        <translation>Immagini (%1)</translation>
+    </message>
+    <message>
+        <source>Choose</source>
+        <translation>Scegli</translation>
+    </message>
+    <message>
+        <source>Select</source>
+        <translation>Seleziona</translation>
+    </message>
+    <message>
+        <source>Save Report</source>
+        <translation>Salva rapporto</translation>
+    </message>
+    <message>
+        <source>The report could not be saved as “%1”.</source>
+        <translation>Non è stato possibile salvare il rapporto come «%1».</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>Cambia</translation>
+    </message>
+    <message>
+        <source>Nothing</source>
+        <translation>Nessuno</translation>
+    </message>
+    <message>
+        <source>Choose Viewer</source>
+        <translation>Scegli visualizzatore</translation>
+    </message>
+    <message>
+        <source>Applications (*.desktop)</source>
+        <translation>Applicazioni (*.desktop)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>Tutti i file (*)</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <array>
+#include <optional>
+
+namespace quorvel {
+
+namespace platform {
+class DefaultsStore;
+}
+
+// A setting's four values, in their stored order.
+struct SettingValues {
+    int preview = 1;   // 1 shows the preview
+    int colourRow = 1; // 0 CMYK, 1 RGB, 2 Grayscale
+    int dpi = 0;       // the slider's value
+    int disabled = 0;  // exactly 1 disables the value controls (and so the colour check)
+
+    bool operator==(const SettingValues&) const = default;
+};
+
+struct Setting {
+    QString name; // the only identity; names may repeat
+    SettingValues values;
+
+    bool operator==(const Setting&) const = default;
+};
+
+// The list of settings in pop-up order, kept in the user's defaults under
+// "allSettingValues" as one-entry maps name -> four integers. With nothing
+// stored, the five presets are made (and not stored until the first add or
+// delete); a stored list, even an empty one, is always used.
+class SettingsList {
+public:
+    static const QString storeKey;
+
+    explicit SettingsList(platform::DefaultsStore& store);
+
+    const QList<Setting>& entries() const { return m_entries; }
+    qsizetype size() const { return m_entries.size(); }
+    QStringList names() const;
+    std::optional<SettingValues> valuesAt(qsizetype index) const;
+
+    // Adds at the end and writes the whole list. Another running copy may
+    // have stored settings since this one read the list: the change is made
+    // to the list as stored now, so neither copy's settings are lost.
+    void append(const QString& name, const SettingValues& values);
+    // Removes the first entry with that name (as the pop-up finds it) and
+    // writes the whole list, on the list as stored now.
+    void removeFirst(const QString& name);
+
+    // The presets in list order, named in the language now in force.
+    static QList<Setting> presets();
+    // The stored form of a list, and back. Entries that cannot be read are
+    // skipped and described in `skipped`.
+    static QVariantList toStored(const QList<Setting>& settings);
+    static std::optional<QList<Setting>> fromStored(const QVariant& stored, QStringList* skipped = nullptr);
+
+    // The textual description of a list and of four values, for trace lines.
+    static QString describe(const QList<Setting>& settings);
+    static QString describe(const SettingValues& values);
+
+private:
+    QList<Setting> currentStoredOrOwn() const;
+    void store();
+
+    platform::DefaultsStore& m_store;
+    QList<Setting> m_entries;
+};
+
+} // namespace quorvel

@@ -1,0 +1,207 @@
+#include "app/InspectorFixture.h"
+#include "settings/PrefManager.h"
+
+#include "ui_DeleteSettingSheet.h"
+#include "ui_SettingNameSheet.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QSignalSpy>
+
+namespace quorvel::test {
+namespace {
+
+class Preferences : public InspectorFixture {
+protected:
+    void SetUp() override
+    {
+        InspectorFixture::SetUp();
+        prefManager = std::make_unique<PrefManager>(defaults, preferences.get(), notifications.get(), &panels);
+        prefManager->awakeFromNib();
+        notifications->observe(QStringLiteral("cambiamento"));
+        posts = std::make_unique<QSignalSpy>(notifications.get(), &platform::NotificationCenter::notified);
+    }
+    void TearDown() override
+    {
+        posts.reset();
+        prefManager.reset();
+        InspectorFixture::TearDown();
+    }
+    QComboBox* popUp() const { return prefs()->mioPopUp; }
+    void pick(const QString& name)
+    {
+        const int index = popUp()->findText(name);
+        ASSERT_GE(index, 0) << name.toStdString();
+        popUp()->setCurrentIndex(index);
+        prefManager->setThisPref(index);
+    }
+    bool valueControlsEnabled() const
+    {
+        const bool enabled = prefs()->loSuich->isEnabled();
+        EXPECT_EQ(prefs()->laMatrice->isEnabled(), enabled);
+        EXPECT_EQ(prefs()->loSlide->isEnabled(), enabled);
+        return enabled;
+    }
+    int deliveredPosts()
+    {
+        QCoreApplication::processEvents();
+        return static_cast<int>(posts->count());
+    }
+    void addNamed(const QString& name)
+    {
+        prefManager->openSetNamePanel();
+        prefManager->nameSheetForm()->givenName->setText(name);
+        prefManager->addSetting();
+    }
+    void deleteSelected()
+    {
+        prefManager->openAlertPanel();
+        prefManager->yesDeleteSelectedPref();
+    }
+
+    std::unique_ptr<PrefManager> prefManager;
+    std::unique_ptr<QSignalSpy> posts;
+};
+
+TEST_F(Preferences, StartsWithThePresetsListedNothingAppliedAndNothingPosted)
+{
+    EXPECT_EQ(popUp()->count(), 5);
+    EXPECT_EQ(popUp()->itemText(2), QStringLiteral("Web"));
+    EXPECT_EQ(popUp()->currentIndex(), -1);
+    EXPECT_FALSE(valueControlsEnabled());
+    EXPECT_EQ(deliveredPosts(), 0);
+    EXPECT_EQ(defaults.writes, 0);
+}
+
+struct PresetCase {
+    const char* name;
+    int preview, row, dpi;
+    bool enabled;
+};
+
+class Presets : public Preferences, public ::testing::WithParamInterface<PresetCase> {};
+
+TEST_P(Presets, PickingOneAppliesItAndPosts)
+{
+    const PresetCase c = GetParam();
+    TraceRecorder traces;
+    pick(QLatin1String(c.name));
+    const SettingControlsView controls = preferences->controls();
+    EXPECT_EQ(controls.previewState(), c.preview);
+    EXPECT_EQ(controls.selectedRow(), c.row);
+    EXPECT_EQ(controls.sliderValue(), c.dpi);
+    EXPECT_EQ(prefs()->dpiBox->value(), c.dpi);
+    EXPECT_EQ(valueControlsEnabled(), c.enabled);
+    EXPECT_EQ(traces.lines(), (QStringList{QStringLiteral("Hai scelto %1").arg(QLatin1String(c.name)),
+                                           QStringLiteral("Le preferenze sono %1, %2, %3").arg(c.preview).arg(c.row).arg(c.dpi),
+                                           QStringLiteral("--------->> CATTURATO IL SETTING!")}));
+    EXPECT_EQ(deliveredPosts(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(, Presets, ::testing::Values(
+    PresetCase{"None", 1, 1, 0, false}, PresetCase{"Pre-Press", 1, 0, 300, true}, PresetCase{"Web", 1, 1, 72, true},
+    PresetCase{"BWPhotos", 1, 2, 150, true}, PresetCase{"Pencil", 1, 2, 600, true}),
+    [](const auto& info) { return std::string(info.param.name).substr(0, 3) == "Pre" ? std::string("PrePress") : std::string(info.param.name); });
+
+TEST_F(Preferences, OnlyExactlyOneDisablesTheControls)
+{
+    defaults.values.insert(SettingsList::storeKey, QVariantList{QVariantMap{{QStringLiteral("Two"), QVariantList{0, 0, 300, 2}}}});
+    PrefManager fromStore(defaults, preferences.get(), notifications.get(), &panels);
+    fromStore.awakeFromNib();
+    fromStore.setThisPref(0);
+    EXPECT_TRUE(valueControlsEnabled());
+}
+
+TEST_F(Preferences, EditingAValueOnlyPostsAndPickingAgainRestoresIt)
+{
+    pick(QStringLiteral("Web"));
+    ASSERT_EQ(deliveredPosts(), 1);
+    prefs()->dpiBox->setValue(150); // as the user types in the numeric box
+    EXPECT_EQ(prefs()->loSlide->value(), 150);
+    EXPECT_EQ(deliveredPosts(), 2);
+    EXPECT_EQ(defaults.writes, 0);
+    pick(QStringLiteral("Web"));
+    EXPECT_EQ(prefs()->loSlide->value(), 72);
+}
+
+TEST_F(Preferences, AnEmptyNameBeepsAndKeepsTheSheetOpen)
+{
+    prefManager->openSetNamePanel();
+    ASSERT_TRUE(prefManager->settingName()->isVisible());
+    TraceRecorder traces;
+    prefManager->addSetting();
+    EXPECT_EQ(panels.beeps, 1);
+    EXPECT_EQ(traces.lines(), (QStringList{QStringLiteral("Questo setting si chiama: "), QStringLiteral("DONO")}));
+    EXPECT_TRUE(prefManager->settingName()->isVisible());
+    EXPECT_EQ(popUp()->count(), 5);
+    EXPECT_EQ(defaults.writes, 0);
+}
+
+TEST_F(Preferences, AddingWhileNoneIsAppliedStoresWhatTheDisabledControlsShow)
+{
+    pick(QStringLiteral("None"));
+    const int postsBefore = deliveredPosts();
+    addNamed(QStringLiteral("Web"));
+    EXPECT_FALSE(prefManager->settingName()->isVisible());
+    EXPECT_EQ(popUp()->count(), 6);
+    EXPECT_EQ(popUp()->currentIndex(), 2) << "the first item of that name is selected";
+    EXPECT_FALSE(valueControlsEnabled());
+    EXPECT_EQ(deliveredPosts(), postsBefore);
+    EXPECT_EQ(prefManager->tuttiSettings().entries().last(), (Setting{QStringLiteral("Web"), {1, 1, 0, 0}}));
+    EXPECT_EQ(SettingsList(defaults).size(), 6);
+
+    // Either item of the repeated name applies the first one's values.
+    prefManager->setThisPref(5);
+    EXPECT_EQ(prefs()->loSlide->value(), 72);
+}
+
+TEST_F(Preferences, DeletingTheSelectedSettingSelectsNoneWithoutARecheck)
+{
+    pick(QStringLiteral("Pencil"));
+    const int postsBefore = deliveredPosts();
+    prefManager->openAlertPanel();
+    EXPECT_EQ(prefManager->deleteSheetForm()->alertBeforeDelete->text(), QStringLiteral("Really delete Pencil setting?"));
+    prefManager->yesDeleteSelectedPref();
+    EXPECT_EQ(popUp()->findText(QStringLiteral("Pencil")), -1);
+    EXPECT_FALSE(SettingsList(defaults).names().contains(QStringLiteral("Pencil")));
+    EXPECT_EQ(popUp()->currentText(), QStringLiteral("None"));
+    EXPECT_FALSE(valueControlsEnabled());
+    EXPECT_EQ(prefs()->loSlide->value(), 600);
+    EXPECT_EQ(deliveredPosts(), postsBefore);
+}
+
+TEST_F(Preferences, AfterNoneIsDeletedNothingIsSelected)
+{
+    pick(QStringLiteral("None"));
+    deleteSelected();
+    EXPECT_EQ(popUp()->count(), 4);
+    EXPECT_EQ(popUp()->currentIndex(), -1);
+    // Deleting with nothing selected removes nothing and does not crash.
+    deleteSelected();
+    EXPECT_EQ(popUp()->count(), 4);
+    EXPECT_EQ(SettingsList(defaults).size(), 4);
+}
+
+TEST_F(Preferences, TheQuestionShowsANameLiterally)
+{
+    addNamed(QStringLiteral("50% %1 %@ %%"));
+    prefManager->openAlertPanel();
+    EXPECT_EQ(prefManager->deleteSheetForm()->alertBeforeDelete->text(), QStringLiteral("Really delete 50% %1 %@ %% setting?"));
+    prefManager->cancelDeletePref();
+    EXPECT_FALSE(prefManager->finestraBeforeDelete()->isVisible());
+    EXPECT_EQ(popUp()->count(), 6);
+}
+
+TEST_F(Preferences, APickedSettingReachesTheInspector)
+{
+    const QString path = image(QStringLiteral("rgb.png"), {.model = Model::RGB, .dpi = 72});
+    info->applicationOpenFiles({path});
+    pick(QStringLiteral("Pre-Press"));
+    EXPECT_FALSE(isRed(ui()->quorDpi));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(isRed(ui()->quorDpi));
+    EXPECT_TRUE(isRed(ui()->quorColor));
+}
+
+} // namespace
+} // namespace quorvel::test

@@ -1,0 +1,165 @@
+#include "platform/JsonDefaultsStore.h"
+#include "settings/SettingsList.h"
+#include "support/MemoryDefaultsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace quorvel;
+using quorvel::test::MemoryDefaultsStore;
+
+namespace {
+
+const QList<Setting> fivePresets{
+    {QStringLiteral("None"), {1, 1, 0, 1}},
+    {QStringLiteral("Pre-Press"), {1, 0, 300, 0}},
+    {QStringLiteral("Web"), {1, 1, 72, 0}},
+    {QStringLiteral("BWPhotos"), {1, 2, 150, 0}},
+    {QStringLiteral("Pencil"), {1, 2, 600, 0}},
+};
+
+QVariantMap entry(const QString& name, QVariantList values)
+{
+    return QVariantMap{{name, values}};
+}
+
+TEST(SettingsList, NothingStoredMakesThePresetsAndStoresNothing)
+{
+    MemoryDefaultsStore store;
+    const SettingsList list(store);
+    EXPECT_EQ(list.entries(), fivePresets);
+    EXPECT_EQ(store.writes, 0);
+    EXPECT_FALSE(store.contains(SettingsList::storeKey));
+}
+
+TEST(SettingsList, AStoredListIsUsedAsStoredEvenWhenEmpty)
+{
+    MemoryDefaultsStore store;
+    store.values.insert(SettingsList::storeKey, QVariantList{});
+    EXPECT_TRUE(SettingsList(store).entries().isEmpty());
+
+    store.values.insert(SettingsList::storeKey,
+                        QVariantList{entry(QStringLiteral("Mine"), {0, 2, 240, 0}), entry(QStringLiteral("mine"), {1, 0, 300, 0})});
+    const SettingsList list(store);
+    EXPECT_EQ(list.names(), (QStringList{QStringLiteral("Mine"), QStringLiteral("mine")}));
+    EXPECT_EQ(list.valuesAt(1), (SettingValues{1, 0, 300, 0}));
+}
+
+TEST(SettingsList, TheFirstAddStoresThePresetsWithTheNewSetting)
+{
+    MemoryDefaultsStore store;
+    SettingsList list(store);
+    list.append(QStringLiteral("Web"), {0, 0, 100, 0});
+    ASSERT_EQ(store.writes, 1);
+    const auto stored = SettingsList::fromStored(store.value(SettingsList::storeKey));
+    ASSERT_TRUE(stored);
+    ASSERT_EQ(stored->size(), 6);
+    EXPECT_EQ(stored->last(), (Setting{QStringLiteral("Web"), {0, 0, 100, 0}}));
+
+    // Two of one name: removing it removes the earlier one.
+    list.removeFirst(QStringLiteral("Web"));
+    EXPECT_EQ(list.names(), (QStringList{QStringLiteral("None"), QStringLiteral("Pre-Press"), QStringLiteral("BWPhotos"),
+                                         QStringLiteral("Pencil"), QStringLiteral("Web")}));
+    EXPECT_EQ(list.valuesAt(4), (SettingValues{0, 0, 100, 0}));
+
+    // A deleted preset stays deleted at the next start.
+    list.removeFirst(QStringLiteral("None"));
+    EXPECT_EQ(SettingsList(store).names().first(), QStringLiteral("Pre-Press"));
+}
+
+TEST(SettingsList, UnreadableEntriesAreSkippedAndTheRestKept)
+{
+    MemoryDefaultsStore store;
+    store.values.insert(SettingsList::storeKey, QVariantList{
+        entry(QStringLiteral("Good"), {1, 0, 300, 0}),
+        QVariantMap{{QStringLiteral("Two"), QVariantList{1, 1, 1, 0}}, {QStringLiteral("Keys"), QVariantList{1, 1, 1, 0}}},
+        entry(QStringLiteral("Three"), {1, 1, 72}),
+        entry(QStringLiteral("Text"), {1, QStringLiteral("one"), 72, 0}),
+        QVariantList{QStringLiteral("not"), QStringLiteral("a map")},
+        QStringLiteral("just text"),
+        entry(QStringLiteral("Fraction"), {1, 1, 72.5, 0}),
+        entry(QStringLiteral("Also good"), {0, 2, 150, 2}),
+    });
+    QStringList skipped;
+    const auto read = SettingsList::fromStored(store.value(SettingsList::storeKey), &skipped);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->size(), 2);
+    EXPECT_EQ(skipped.size(), 6);
+    EXPECT_EQ(SettingsList(store).names(), (QStringList{QStringLiteral("Good"), QStringLiteral("Also good")}));
+
+    // A value that is not a list at all counts as nothing stored.
+    store.values.insert(SettingsList::storeKey, QStringLiteral("garbage"));
+    EXPECT_EQ(SettingsList(store).entries(), fivePresets);
+}
+
+class JsonStore : public ::testing::Test {
+protected:
+    QString path() const { return dir.filePath(QStringLiteral("Quorvel.json")); }
+    QTemporaryDir dir;
+};
+
+TEST_F(JsonStore, ARestartReadsBackWhatWasWrittenAsAPersonCanRead)
+{
+    {
+        platform::JsonDefaultsStore store(path());
+        SettingsList list(store);
+        list.append(QStringLiteral("Zeitung 50%"), {1, 0, 200, 0});
+        store.setValue(QStringLiteral("PreferredApp"), 1);
+        store.setValue(QStringLiteral("Manager"), QStringLiteral("/usr/share/applications/viewer.desktop"));
+    }
+    platform::JsonDefaultsStore again(path());
+    const SettingsList list(again);
+    ASSERT_EQ(list.size(), 6);
+    EXPECT_EQ(list.entries().last(), (Setting{QStringLiteral("Zeitung 50%"), {1, 0, 200, 0}}));
+    EXPECT_EQ(again.value(QStringLiteral("PreferredApp")).typeId(), QMetaType::Int);
+    EXPECT_EQ(again.value(QStringLiteral("Manager")).toString(), QStringLiteral("/usr/share/applications/viewer.desktop"));
+
+    QFile file(path());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.contains("\"allSettingValues\"")) << text.constData();
+    EXPECT_TRUE(text.contains("\"Pre-Press\"")) << text.constData();
+}
+
+TEST_F(JsonStore, AnUnparsableFileIsKeptAsideAndTheStartIsFresh)
+{
+    {
+        QFile file(path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("{ \"allSettingValues\": [ {\"Mine\": [1, 0, 3");
+    }
+    platform::JsonDefaultsStore store(path());
+    ASSERT_FALSE(store.movedAsideTo().isEmpty());
+    QFile aside(store.movedAsideTo());
+    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(aside.readAll().contains("Mine"));
+
+    SettingsList list(store);
+    EXPECT_EQ(list.entries(), fivePresets);
+    list.append(QStringLiteral("New"), {1, 1, 72, 0});
+    EXPECT_EQ(platform::JsonDefaultsStore(path()).movedAsideTo(), QString());
+    EXPECT_EQ(SettingsList(*std::make_unique<platform::JsonDefaultsStore>(path())).size(), 6);
+}
+
+TEST_F(JsonStore, TwoRunningCopiesThatAddInTurnKeepBothSettings)
+{
+    platform::JsonDefaultsStore firstStore(path());
+    platform::JsonDefaultsStore secondStore(path());
+    SettingsList first(firstStore);
+    SettingsList second(secondStore);
+
+    first.append(QStringLiteral("From the first"), {1, 0, 300, 0});
+    second.append(QStringLiteral("From the second"), {1, 1, 72, 0});
+
+    platform::JsonDefaultsStore restart(path());
+    const QStringList names = SettingsList(restart).names();
+    EXPECT_EQ(names.size(), 7);
+    EXPECT_TRUE(names.contains(QStringLiteral("From the first")));
+    EXPECT_EQ(names.last(), QStringLiteral("From the second"));
+    EXPECT_EQ(second.names(), names);
+}
+
+} // namespace
