@@ -87,8 +87,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort(); // a readable header has a size
         if (!header.readable && (header.pixelsHigh != 0 || header.colourSpaceName))
             std::abort(); // an unreadable one has nothing
-        if (header.verticalDpi && !(std::isfinite(*header.verticalDpi) && *header.verticalDpi > 0.0))
-            std::abort(); // a recorded resolution is a real one
+        // A recorded resolution is a number; a tiny one snaps to 0, which
+        // the measure takes as no physical size.
+        if (header.verticalDpi && !(std::isfinite(*header.verticalDpi) && *header.verticalDpi >= 0.0))
+            std::abort();
         const quorvel::ImageMeasure measure = quorvel::measureFromHeader(header);
         if (!std::isfinite(measure.heightPoints) || measure.heightPoints < 0.0f)
             std::abort();
