@@ -58,9 +58,12 @@ QImage toQImage(VipsImage* image)
     return copy;
 }
 
-QImage previewOf(VipsSource* source, QSize bounds)
+// `load` opens the image (a header only, until pixels are asked for);
+// `thumbnail` makes the shrunk one, shrinking on load where the format can.
+template<typename Load, typename Thumbnail>
+QImage previewOf(Load load, Thumbnail thumbnail)
 {
-    VipsImage* header = vips_image_new_from_source(source, "", "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
+    VipsImage* header = load();
     if (!header)
         return {};
     const bool ok = allowed(header);
@@ -69,9 +72,7 @@ QImage previewOf(VipsSource* source, QSize bounds)
         return {};
 
     VipsImage* thumb = nullptr;
-    if (vips_thumbnail_source(source, &thumb, bounds.width(), "height", bounds.height(),
-                              "size", VIPS_SIZE_DOWN, nullptr)
-        != 0)
+    if (thumbnail(&thumb) != 0)
         return {};
     try {
         vips::VImage image(thumb); // takes the reference
@@ -94,16 +95,37 @@ QImage makePreview(const QString& path, QSize bounds)
     if (bounds.width() < 1 || bounds.height() < 1)
         return {};
     // Opened once, as a regular file, without waiting on a pipe: libvips
-    // reads through this descriptor and never opens the path itself, so a
-    // file swapped for a pipe after the check cannot block the preview.
+    // then opens what this descriptor holds, never the path, so a file
+    // swapped for a pipe after the check cannot block the preview.
     const std::unique_ptr<header::HeaderFile> file = header::HeaderFile::open(QFile::encodeName(path).toStdString());
-    if (!file)
+    const char* loader = file ? trustedLoader(*file) : nullptr;
+    if (!loader)
         return {};
-    VipsSource* source = openTrustedSource(*file);
-    if (!source)
-        return {};
-    QImage result = previewOf(source, bounds);
-    g_object_unref(source);
+    const int width = bounds.width();
+    const int height = bounds.height();
+    QImage result;
+    if (mapsWholeFile(loader)) {
+        // A private copy: libvips maps the whole file for these, and a file
+        // cut short while mapped would fault the process.
+        VipsSource* source = openTrustedSource(*file);
+        if (!source)
+            return {};
+        result = previewOf(
+            [source] { return vips_image_new_from_source(source, "", "access", VIPS_ACCESS_SEQUENTIAL, nullptr); },
+            [source, width, height](VipsImage** out) {
+                return vips_thumbnail_source(source, out, width, "height", height, "size", VIPS_SIZE_DOWN, nullptr);
+            });
+        g_object_unref(source);
+    } else {
+        // libvips opens what the descriptor holds afresh for each load, so
+        // each load sees the file as it is then.
+        const std::string name = descriptorName(*file);
+        result = previewOf(
+            [&name] { return vips_image_new_from_file(name.c_str(), "access", VIPS_ACCESS_SEQUENTIAL, nullptr); },
+            [&name, width, height](VipsImage** out) {
+                return vips_thumbnail(name.c_str(), out, width, "height", height, "size", VIPS_SIZE_DOWN, nullptr);
+            });
+    }
     vips_error_clear();
     return result;
 }

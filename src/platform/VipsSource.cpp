@@ -4,6 +4,7 @@
 #include "platform/header/HeaderFile.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace quorvel::platform {
@@ -13,6 +14,9 @@ namespace {
 // let the loaders that look for a first line read to the end of a file that
 // has none: minutes for 4 GB of zeros.
 constexpr int64_t sniffBytes = 64 * 1024;
+
+// The largest file copied for a loader that maps the whole file.
+constexpr int64_t maxCopiedBytes = 128 * 1024 * 1024;
 
 bool isBlocked(const char* loader)
 {
@@ -25,9 +29,27 @@ bool isBlocked(const char* loader)
     return blocked;
 }
 
+int freeCopy(void* data, void*)
+{
+    g_free(data);
+    return 0;
+}
+
+VipsSource* privateCopy(const header::HeaderFile& file)
+{
+    if (file.size() > maxCopiedBytes)
+        return nullptr;
+    auto* data = static_cast<unsigned char*>(g_malloc(static_cast<size_t>(file.size())));
+    const size_t n = file.readAt(0, data, static_cast<size_t>(file.size())); // fewer if cut short meanwhile
+    VipsBlob* blob = vips_blob_new(freeCopy, data, n); // owns the copy from here on
+    VipsSource* source = vips_source_new_from_blob(blob);
+    vips_area_unref(VIPS_AREA(blob));
+    return source;
+}
+
 } // namespace
 
-VipsSource* openTrustedSource(const header::HeaderFile& file)
+const char* trustedLoader(const header::HeaderFile& file)
 {
     ensureVipsStarted();
     std::vector<unsigned char> start(static_cast<size_t>(std::min(file.size(), sniffBytes)));
@@ -37,11 +59,30 @@ VipsSource* openTrustedSource(const header::HeaderFile& file)
     if (probe)
         g_object_unref(probe);
     vips_error_clear();
-    if (!loader || isBlocked(loader))
-        return nullptr;
     // Every loader that recognised the start also matches the whole file
     // before any sniffer reads far into it.
+    return loader && !isBlocked(loader) ? loader : nullptr;
+}
+
+bool mapsWholeFile(const char* loader)
+{
+    // VipsForeignLoadWebpSource, VipsForeignLoadNsgifSource
+    return std::strstr(loader, "Webp") || std::strstr(loader, "gif") || std::strstr(loader, "Gif");
+}
+
+VipsSource* openTrustedSource(const header::HeaderFile& file)
+{
+    const char* loader = trustedLoader(file);
+    if (!loader)
+        return nullptr;
+    if (mapsWholeFile(loader))
+        return privateCopy(file);
     return vips_source_new_from_descriptor(file.descriptor());
+}
+
+std::string descriptorName(const header::HeaderFile& file)
+{
+    return "/proc/self/fd/" + std::to_string(file.descriptor());
 }
 
 } // namespace quorvel::platform

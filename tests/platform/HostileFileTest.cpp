@@ -244,5 +244,37 @@ TEST(SwappedForAPipe, NeitherMeasureNorPreviewBlocks)
     EXPECT_TRUE(finished) << "a check blocked on a named pipe";
 }
 
+// A file rewritten again and again while its preview is made, as an editor
+// saving in place does: each preview is null or small, and nothing aborts.
+class RewrittenWhilePreviewed : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(RewrittenWhilePreviewed, NeverCrashes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("busy") + QLatin1String(GetParam()));
+    const QByteArray bytes = smallImage(QLatin1String(GetParam()));
+    ASSERT_TRUE(writeFile(path, bytes));
+
+    std::atomic<bool> stop {false};
+    std::thread writer([&] {
+        for (int i = 0; !stop; ++i) {
+            QFile file(path);
+            if (file.open(QIODevice::WriteOnly)) // truncates first
+                file.write(bytes.left(bytes.size() * (1 + i % 3) / 3));
+        }
+    });
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 500) {
+        const QImage preview = platform::makePreview(path, kBounds);
+        EXPECT_LE(preview.width(), kBounds.width());
+    }
+    stop = true;
+    writer.join();
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, RewrittenWhilePreviewed, ::testing::Values(".png", ".jpg", ".tif", ".webp", ".gif"),
+                         [](const auto& info) { return std::string(info.param + 1); });
+
 } // namespace
 } // namespace quorvel::test
