@@ -12,6 +12,8 @@ packages=(
   dbus dbus-x11 xvfb xauth desktop-file-utils appstream
   at-spi2-core gir1.2-atspi-2.0 python3-gi
   qt6-translations-l10n
+  # Hostile input: the fuzz targets build with clang and libFuzzer.
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite headless:
 # once in the normal build, then again under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Exits non-zero on any failure, and when no test
-# ran at all.
+# UndefinedBehaviorSanitizer, then runs each fuzz target for a few seconds
+# (QUORVEL_FUZZ_SECONDS, default 5; QUORVEL_SKIP_FUZZ=1 skips it). Exits
+# non-zero on any failure, and when no test ran at all.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$here/.."
@@ -19,4 +20,10 @@ if [ "${QUORVEL_SKIP_SANITIZERS:-0}" != 1 ]; then
   export LSAN_OPTIONS="suppressions=$root/tests/sanitizer/lsan.supp:print_suppressions=0"
   # The desktop tests start the application under Xvfb; they ran above.
   (cd "$root/build-sanitize" && ctest --output-on-failure --no-tests=error --timeout 600 -LE desktop)
+fi
+
+# Hostile input: a short libFuzzer run of every target over its seeds, built
+# with clang into build-fuzz (only the libraries the targets link).
+if [ "${QUORVEL_SKIP_FUZZ:-0}" != 1 ]; then
+  "$root/fuzz/run.sh" "${QUORVEL_FUZZ_SECONDS:-5}"
 fi

@@ -11,6 +11,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <cmath>
 #include <limits>
 
 namespace quorvel::platform {
@@ -37,8 +38,9 @@ QVariant fromJson(const QJsonValue& json)
     }
     case QJsonValue::Double: {
         const double number = json.toDouble();
-        if (number == static_cast<double>(static_cast<qint64>(number))
-            && number >= std::numeric_limits<int>::min() && number <= std::numeric_limits<int>::max())
+        // In range before any cast: casting 1e300 to an integer is undefined.
+        if (number >= std::numeric_limits<int>::min() && number <= std::numeric_limits<int>::max()
+            && number == std::trunc(number))
             return static_cast<int>(number);
         return number;
     }

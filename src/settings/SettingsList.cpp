@@ -6,6 +6,9 @@
 #include <QCoreApplication>
 #include <QVariantMap>
 
+#include <cmath>
+#include <limits>
+
 namespace quorvel {
 
 const QString SettingsList::storeKey = QStringLiteral("allSettingValues");
@@ -22,7 +25,9 @@ std::optional<int> readInteger(const QVariant& value)
     case QMetaType::Double: {
         bool ok = false;
         const double number = value.toDouble(&ok);
-        if (!ok || number != static_cast<double>(static_cast<int>(number)))
+        // In range before the cast: casting 1e300 to int is undefined.
+        if (!ok || !(number >= std::numeric_limits<int>::min() && number <= std::numeric_limits<int>::max())
+            || number != std::trunc(number))
             return std::nullopt;
         return static_cast<int>(number);
     }

@@ -2,7 +2,9 @@
 #include "platform/header/FormatReaders.h"
 #include "platform/header/HeaderFile.h"
 
+#include "check/Resolution.h"
 #include "platform/VipsRuntime.h"
+#include "platform/VipsSource.h"
 
 #include <vips/vips.h>
 
@@ -65,26 +67,22 @@ std::optional<double> vipsVerticalDpi(VipsImage* image)
 VipsImage* openThroughDescriptor(const HeaderFile& file)
 {
     // Through the descriptor already checked to be a regular file, so the
-    // path cannot have turned into a pipe in the meantime.
-    VipsSource* source = vips_source_new_from_descriptor(file.descriptor());
+    // path cannot have turned into a pipe in the meantime. No loader that
+    // hostile input may reach needs the path: each also reads a source.
+    VipsSource* source = openTrustedSource(file);
     if (!source)
         return nullptr;
-    VipsImage* image = nullptr;
-    if (vips_foreign_find_load_source(source))
-        image = vips_image_new_from_source(source, "", "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
+    VipsImage* image = vips_image_new_from_source(source, "", "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
     g_object_unref(source);
     return image;
 }
 
 } // namespace
 
-ImageHeader readVipsHeader(HeaderFile& file, const std::string& path, ImageDetails* details)
+ImageHeader readVipsHeader(HeaderFile& file, const std::string& /*path*/, ImageDetails* details)
 {
     ImageHeader header;
-    ensureVipsStarted();
     VipsImage* image = openThroughDescriptor(file);
-    if (!image && vips_foreign_find_load(path.c_str())) // loaders that only take a path
-        image = vips_image_new_from_file(path.c_str(), "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
     if (!image) {
         vips_error_clear();
         return header;
