@@ -20,7 +20,7 @@ int main(int argc, char** argv)
     }
     const QDir dir(QFile::decodeName(argv[1]));
     bool ok = dir.mkpath(QStringLiteral("."));
-    struct Written { const char* name; ImageSpecForTest spec; };
+    struct Written { const char* name; ImageSpecForTest recipe; };
     const Written images[] = {
         {"rgb300.jpg", {.width = 8, .height = 6, .dpi = 300}},
         {"cmyk.jpg", {.width = 8, .height = 8, .model = Model::CMYK, .dpi = 150}},
@@ -36,7 +36,7 @@ int main(int argc, char** argv)
         {"rgb.gif", {.width = 8, .height = 8}},
     };
     for (const Written& image : images)
-        ok = writeTestImage(dir.filePath(QLatin1String(image.name)), image.spec) && ok;
+        ok = writeTestImage(dir.filePath(QLatin1String(image.name)), image.recipe) && ok;
 
     struct Claimed { const char* name; QByteArray bytes; };
     const Claimed claims[] = {

@@ -155,11 +155,11 @@ TEST_P(CutShort, InsideTheHeaderIsUnreadable)
 {
     const Cut& c = GetParam();
     const std::string whole = scratchPath(std::string("whole-") + c.name + c.suffix);
-    ImageSpecForTest spec;
-    spec.width = 64;
-    spec.height = 48;
-    spec.dpi = 300;
-    ASSERT_TRUE(writeTestImage(QString::fromStdString(whole), spec));
+    ImageSpecForTest recipe;
+    recipe.width = 64;
+    recipe.height = 48;
+    recipe.dpi = 300;
+    ASSERT_TRUE(writeTestImage(QString::fromStdString(whole), recipe));
     ASSERT_TRUE(readHeaderOf(whole).readable);
     const Bytes bytes = readBytes(whole);
     const size_t end = c.headerEnd(bytes);
@@ -193,11 +193,11 @@ TEST(Header, SoundHeaderWithoutPixelDataKeepsItsMeasure)
 {
     for (const char* suffix : {".jpg", ".png"}) {
         const std::string whole = scratchPath(std::string("data-whole") + suffix);
-        ImageSpecForTest spec;
-        spec.width = 64;
-        spec.height = 48;
-        spec.dpi = 300;
-        ASSERT_TRUE(writeTestImage(QString::fromStdString(whole), spec));
+        ImageSpecForTest recipe;
+        recipe.width = 64;
+        recipe.height = 48;
+        recipe.dpi = 300;
+        ASSERT_TRUE(writeTestImage(QString::fromStdString(whole), recipe));
         const Bytes bytes = readBytes(whole);
         const size_t end = suffix == std::string(".jpg") ? jpegHeaderEnd(bytes) : pngHeaderEnd(bytes);
         Bytes cut(bytes.begin(), bytes.begin() + end);
@@ -250,11 +250,11 @@ TEST(Header, FileWithoutReadPermissionIsUnreadable)
 // What a header claims is reported, never allocated or decoded.
 TEST(Header, HugeClaimedSizeIsReportedNotAllocated)
 {
-    PngSpec spec;
-    spec.width = 1;
-    spec.height = 1;
+    PngSpec recipe;
+    recipe.width = 1;
+    recipe.height = 1;
     const std::string small = scratchPath("claim-small.png");
-    ASSERT_TRUE(writePng(small, spec));
+    ASSERT_TRUE(writePng(small, recipe));
     Bytes bytes = readBytes(small);
     // Rewrite IHDR to 2^31-1 square, with its checksum.
     const uint32_t side = 0x7FFFFFFF;
@@ -280,12 +280,12 @@ TEST(Header, ParallelReadsAgreeWithSerialOnes)
     const Model models[] = {Model::RGB, Model::CMYK, Model::Grey};
     for (const char* suffix : {".jpg", ".png", ".tif", ".webp"})
         for (Model model : models) {
-            ImageSpecForTest spec;
-            spec.model = model;
-            spec.dpi = 150 + 50 * static_cast<int>(model);
-            spec.height = 10 + static_cast<int>(model);
+            ImageSpecForTest recipe;
+            recipe.model = model;
+            recipe.dpi = 150 + 50 * static_cast<int>(model);
+            recipe.height = 10 + static_cast<int>(model);
             const std::string path = scratchPath("parallel-" + std::to_string(int(model)) + suffix);
-            ASSERT_TRUE(writeTestImage(QString::fromStdString(path), spec));
+            ASSERT_TRUE(writeTestImage(QString::fromStdString(path), recipe));
             paths.push_back(path);
         }
     paths.push_back(scratchPath("parallel-missing.jpg"));

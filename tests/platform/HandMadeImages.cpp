@@ -25,7 +25,7 @@ Bytes readBytes(const std::string& path)
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-bool writePng(const std::string& path, const PngSpec& spec)
+bool writePng(const std::string& path, const PngSpec& recipe)
 {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
@@ -38,16 +38,16 @@ bool writePng(const std::string& path, const PngSpec& spec)
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colourType, PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, recipe.width, recipe.height, recipe.bitDepth, recipe.colourType, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_color palette[4] = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
-    if (spec.colourType == PNG_COLOR_TYPE_PALETTE)
+    if (recipe.colourType == PNG_COLOR_TYPE_PALETTE)
         png_set_PLTE(png, info, palette, 4);
-    if (spec.phys)
-        png_set_pHYs(png, info, spec.phys->x, spec.phys->y, spec.phys->unit);
-    std::vector<png_byte> privateData(spec.privateChunkBytes, 0x5a);
+    if (recipe.phys)
+        png_set_pHYs(png, info, recipe.phys->x, recipe.phys->y, recipe.phys->unit);
+    std::vector<png_byte> privateData(recipe.privateChunkBytes, 0x5a);
     png_unknown_chunk chunk {};
-    if (spec.privateChunkBytes > 0) {
+    if (recipe.privateChunkBytes > 0) {
         std::memcpy(chunk.name, "prVt", 5);
         chunk.data = privateData.data();
         chunk.size = privateData.size();
@@ -56,58 +56,58 @@ bool writePng(const std::string& path, const PngSpec& spec)
         png_set_unknown_chunks(png, info, &chunk, 1);
     }
     png_write_info(png, info);
-    const int channels = spec.colourType == PNG_COLOR_TYPE_RGB ? 3
-        : spec.colourType == PNG_COLOR_TYPE_RGB_ALPHA          ? 4
-        : spec.colourType == PNG_COLOR_TYPE_GRAY_ALPHA         ? 2
+    const int channels = recipe.colourType == PNG_COLOR_TYPE_RGB ? 3
+        : recipe.colourType == PNG_COLOR_TYPE_RGB_ALPHA          ? 4
+        : recipe.colourType == PNG_COLOR_TYPE_GRAY_ALPHA         ? 2
                                                                : 1;
-    std::vector<png_byte> row((spec.width * channels * spec.bitDepth + 7) / 8 + 1, 0);
-    for (uint32_t y = 0; y < spec.height; ++y)
+    std::vector<png_byte> row((recipe.width * channels * recipe.bitDepth + 7) / 8 + 1, 0);
+    for (uint32_t y = 0; y < recipe.height; ++y)
         png_write_row(png, row.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return std::fclose(file) == 0;
 }
 
-bool writeTiff(const std::string& path, const TiffSpec& spec)
+bool writeTiff(const std::string& path, const TiffSpec& recipe)
 {
     std::string mode = "w";
-    mode += spec.bigEndian ? "b" : "l";
-    if (spec.bigTiff)
+    mode += recipe.bigEndian ? "b" : "l";
+    if (recipe.bigTiff)
         mode += "8";
     TIFF* tiff = TIFFOpen(path.c_str(), mode.c_str());
     if (!tiff)
         return false;
-    const int pages = spec.secondPage ? 2 : 1;
+    const int pages = recipe.secondPage ? 2 : 1;
     for (int page = 0; page < pages; ++page) {
-        const uint32_t width = spec.width * (page + 1);
-        const uint32_t height = spec.height * (page + 1);
+        const uint32_t width = recipe.width * (page + 1);
+        const uint32_t height = recipe.height * (page + 1);
         TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
         TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
-        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, spec.samples);
-        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, spec.bits);
-        TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, spec.sampleFormat);
-        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, spec.photometric);
+        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, recipe.samples);
+        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, recipe.bits);
+        TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, recipe.sampleFormat);
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, recipe.photometric);
         TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
         TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
         TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, height);
-        if (spec.extraSamples > 0) {
-            std::vector<uint16_t> kinds(spec.extraSamples, EXTRASAMPLE_UNASSALPHA);
-            TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, spec.extraSamples, kinds.data());
+        if (recipe.extraSamples > 0) {
+            std::vector<uint16_t> kinds(recipe.extraSamples, EXTRASAMPLE_UNASSALPHA);
+            TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, recipe.extraSamples, kinds.data());
         }
-        if (spec.inkSet)
-            TIFFSetField(tiff, TIFFTAG_INKSET, *spec.inkSet);
+        if (recipe.inkSet)
+            TIFFSetField(tiff, TIFFTAG_INKSET, *recipe.inkSet);
         std::vector<uint16_t> map;
-        if (spec.photometric == PHOTOMETRIC_PALETTE && spec.bits <= 16) {
-            map.assign(size_t(1) << spec.bits, 0);
+        if (recipe.photometric == PHOTOMETRIC_PALETTE && recipe.bits <= 16) {
+            map.assign(size_t(1) << recipe.bits, 0);
             TIFFSetField(tiff, TIFFTAG_COLORMAP, map.data(), map.data(), map.data());
         }
-        if (spec.xResolution)
-            TIFFSetField(tiff, TIFFTAG_XRESOLUTION, *spec.xResolution);
-        if (spec.yResolution)
-            TIFFSetField(tiff, TIFFTAG_YRESOLUTION, *spec.yResolution);
-        if (spec.resolutionUnit)
-            TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, *spec.resolutionUnit);
-        std::vector<unsigned char> profile(spec.largeTagBytes, 0x11);
+        if (recipe.xResolution)
+            TIFFSetField(tiff, TIFFTAG_XRESOLUTION, *recipe.xResolution);
+        if (recipe.yResolution)
+            TIFFSetField(tiff, TIFFTAG_YRESOLUTION, *recipe.yResolution);
+        if (recipe.resolutionUnit)
+            TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, *recipe.resolutionUnit);
+        std::vector<unsigned char> profile(recipe.largeTagBytes, 0x11);
         if (!profile.empty())
             TIFFSetField(tiff, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(profile.size()), profile.data());
         const tmsize_t stripSize = TIFFStripSize(tiff);
@@ -147,17 +147,17 @@ void put32(Bytes& out, uint32_t v, bool big)
 
 } // namespace
 
-Bytes exifBlock(const ExifSpec& spec)
+Bytes exifBlock(const ExifSpec& recipe)
 {
-    const bool big = spec.bigEndian;
+    const bool big = recipe.bigEndian;
     struct Entry { uint16_t tag; uint16_t type; std::pair<uint32_t, uint32_t> rational; uint16_t shortValue; };
     std::vector<Entry> entries;
-    if (spec.xResolution)
-        entries.push_back({0x011A, 5, *spec.xResolution, 0});
-    if (spec.yResolution)
-        entries.push_back({0x011B, 5, *spec.yResolution, 0});
-    if (spec.unit)
-        entries.push_back({0x0128, 3, {}, *spec.unit});
+    if (recipe.xResolution)
+        entries.push_back({0x011A, 5, *recipe.xResolution, 0});
+    if (recipe.yResolution)
+        entries.push_back({0x011B, 5, *recipe.yResolution, 0});
+    if (recipe.unit)
+        entries.push_back({0x0128, 3, {}, *recipe.unit});
 
     Bytes tiff;
     tiff.insert(tiff.end(), big ? "MM" : "II", (big ? "MM" : "II") + 2);
@@ -183,13 +183,13 @@ Bytes exifBlock(const ExifSpec& spec)
     tiff.insert(tiff.end(), data.begin(), data.end());
 
     Bytes block;
-    if (spec.withPrefix)
+    if (recipe.withPrefix)
         block = {'E', 'x', 'i', 'f', 0, 0};
     block.insert(block.end(), tiff.begin(), tiff.end());
     return block;
 }
 
-bool writeJpeg(const std::string& path, const JpegSpec& spec)
+bool writeJpeg(const std::string& path, const JpegSpec& recipe)
 {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
@@ -199,9 +199,9 @@ bool writeJpeg(const std::string& path, const JpegSpec& spec)
     cinfo.err = jpeg_std_error(&error);
     jpeg_create_compress(&cinfo);
     jpeg_stdio_dest(&cinfo, file);
-    cinfo.image_width = spec.width;
-    cinfo.image_height = spec.height;
-    switch (spec.store) {
+    cinfo.image_width = recipe.width;
+    cinfo.image_height = recipe.height;
+    switch (recipe.store) {
     case JpegStore::Grey: cinfo.input_components = 1; cinfo.in_color_space = JCS_GRAYSCALE; break;
     case JpegStore::YCbCr:
     case JpegStore::RGB: cinfo.input_components = 3; cinfo.in_color_space = JCS_RGB; break;
@@ -210,22 +210,22 @@ bool writeJpeg(const std::string& path, const JpegSpec& spec)
     }
     jpeg_set_defaults(&cinfo);
     const J_COLOR_SPACE stored[] = {JCS_GRAYSCALE, JCS_YCbCr, JCS_RGB, JCS_CMYK, JCS_YCCK};
-    jpeg_set_colorspace(&cinfo, stored[static_cast<int>(spec.store)]);
-    if (spec.progressive)
+    jpeg_set_colorspace(&cinfo, stored[static_cast<int>(recipe.store)]);
+    if (recipe.progressive)
         jpeg_simple_progression(&cinfo);
-    cinfo.write_JFIF_header = spec.jfif;
-    cinfo.density_unit = spec.jfifUnit;
-    cinfo.X_density = spec.xDensity;
-    cinfo.Y_density = spec.yDensity;
+    cinfo.write_JFIF_header = recipe.jfif;
+    cinfo.density_unit = recipe.jfifUnit;
+    cinfo.X_density = recipe.xDensity;
+    cinfo.Y_density = recipe.yDensity;
     jpeg_start_compress(&cinfo, TRUE);
-    if (spec.xmpBeforeExif) {
+    if (recipe.xmpBeforeExif) {
         const std::string xmp = std::string("http://ns.adobe.com/xap/1.0/") + '\0' + "<x:xmpmeta/>";
         jpeg_write_marker(&cinfo, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(xmp.data()),
                           static_cast<unsigned>(xmp.size()));
     }
-    if (!spec.exif.empty())
-        jpeg_write_marker(&cinfo, JPEG_APP0 + 1, spec.exif.data(), static_cast<unsigned>(spec.exif.size()));
-    std::vector<JSAMPLE> row(static_cast<size_t>(spec.width) * cinfo.input_components, 100);
+    if (!recipe.exif.empty())
+        jpeg_write_marker(&cinfo, JPEG_APP0 + 1, recipe.exif.data(), static_cast<unsigned>(recipe.exif.size()));
+    std::vector<JSAMPLE> row(static_cast<size_t>(recipe.width) * cinfo.input_components, 100);
     JSAMPROW rows[1] = {row.data()};
     while (cinfo.next_scanline < cinfo.image_height)
         jpeg_write_scanlines(&cinfo, rows, 1);

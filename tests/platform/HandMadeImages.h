@@ -24,7 +24,7 @@ struct PngSpec {
     std::optional<Phys> phys;
     size_t privateChunkBytes = 0; // an unknown ancillary chunk before the image data
 };
-bool writePng(const std::string& path, const PngSpec& spec);
+bool writePng(const std::string& path, const PngSpec& recipe);
 
 struct TiffSpec {
     uint32_t width = 20;
@@ -43,7 +43,7 @@ struct TiffSpec {
     size_t largeTagBytes = 0; // an embedded profile of this size
     bool secondPage = false;  // a later, different directory
 };
-bool writeTiff(const std::string& path, const TiffSpec& spec);
+bool writeTiff(const std::string& path, const TiffSpec& recipe);
 
 // An EXIF block as a JPEG APP1 segment carries it ("Exif\0\0", then TIFF
 // structure), with IFD0 holding only the resolution fields given.
@@ -54,7 +54,7 @@ struct ExifSpec {
     bool bigEndian = false;
     bool withPrefix = true;
 };
-Bytes exifBlock(const ExifSpec& spec);
+Bytes exifBlock(const ExifSpec& recipe);
 
 enum class JpegStore { Grey, YCbCr, RGB, CMYK, YCCK };
 struct JpegSpec {
@@ -69,7 +69,7 @@ struct JpegSpec {
     bool xmpBeforeExif = false;     // another APP1 segment ahead of the EXIF one
     bool progressive = false;
 };
-bool writeJpeg(const std::string& path, const JpegSpec& spec);
+bool writeJpeg(const std::string& path, const JpegSpec& recipe);
 
 // Lossy WebP without any chunk beyond the image (libwebp's simple format),
 // or an extended file carrying the EXIF block given.

@@ -11,13 +11,13 @@
 namespace quorvel::test {
 namespace {
 
-QByteArray written(const QString& name, const ImageSpecForTest& spec = {.width = 16, .height = 16})
+QByteArray written(const QString& name, const ImageSpecForTest& recipe = {.width = 16, .height = 16})
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("image") + name);
     // Writer options ride in brackets after the name: "x.jpg[interlace]".
     const qsizetype bracket = path.indexOf(QLatin1Char('['));
-    if (!dir.isValid() || !writeTestImage(path, spec))
+    if (!dir.isValid() || !writeTestImage(path, recipe))
         return {};
     QFile file(bracket < 0 ? path : path.left(bracket));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

@@ -38,9 +38,9 @@ protected:
     }
     static void TearDownTestSuite() { dir.reset(); }
 
-    static void write(const QString& name, const ImageSpecForTest& spec)
+    static void write(const QString& name, const ImageSpecForTest& recipe)
     {
-        ASSERT_TRUE(writeTestImage(dir->filePath(name), spec)) << name.toStdString();
+        ASSERT_TRUE(writeTestImage(dir->filePath(name), recipe)) << name.toStdString();
     }
     static QString path(const QString& name) { return dir->filePath(name); }
     static QStringList paths(const QStringList& names)
