@@ -17,6 +17,89 @@
     </message>
 </context>
 <context>
+    <name>Details</name>
+    <message>
+        <source>TIFF tags</source>
+        <translation>tag TIFF</translation>
+    </message>
+    <message>
+        <source>the file&apos;s header</source>
+        <translation>intestazione del file</translation>
+    </message>
+    <message>
+        <source>grey</source>
+        <translation>grigio</translation>
+    </message>
+    <message>
+        <source>other</source>
+        <translation>altro</translation>
+    </message>
+    <message>
+        <source>%1 × %2 mm (%3 × %4 in)</source>
+        <translation>%1 × %2 mm (%3 × %4 in)</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>sì</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>no</translation>
+    </message>
+    <message>
+        <source>Resolution: not recorded (counts as 72 dpi)</source>
+        <translation>Risoluzione: non registrata (vale 72 dpi)</translation>
+    </message>
+    <message>
+        <source>Resolution: %1 × %2 dpi, from %3</source>
+        <translation>Risoluzione: %1 × %2 dpi, da %3</translation>
+    </message>
+    <message>
+        <source>Horizontal and vertical resolutions differ; the vertical one is checked</source>
+        <translation>Le risoluzioni orizzontale e verticale differiscono; si controlla quella verticale</translation>
+    </message>
+    <message>
+        <source>JFIF says %1 dpi, EXIF says %2 dpi; JFIF is used</source>
+        <translation>JFIF indica %1 dpi, EXIF indica %2 dpi; si usa JFIF</translation>
+    </message>
+    <message>
+        <source>Profile: none</source>
+        <translation>Profilo: nessuno</translation>
+    </message>
+    <message>
+        <source>Profile: unnamed (%1)</source>
+        <translation>Profilo: senza nome (%1)</translation>
+    </message>
+    <message>
+        <source>Profile: %1 (%2)</source>
+        <translation>Profilo: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>The profile is %1 but the pixels are %2</source>
+        <translation>Il profilo è %1 ma i pixel sono %2</translation>
+    </message>
+    <message>
+        <source>CMYK without a profile: the printer cannot tell which CMYK</source>
+        <translation>CMYK senza profilo: la stampa non può sapere quale CMYK</translation>
+    </message>
+    <message>
+        <source>Bits per sample: %1 · Alpha: %2 · Pages: %3</source>
+        <translation>Bit per campione: %1 · Alfa: %2 · Pagine: %3</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>sconosciuto</translation>
+    </message>
+    <message>
+        <source>Print size: %1</source>
+        <translation>Formato di stampa: %1</translation>
+    </message>
+    <message>
+        <source>Largest at %1 dpi: %2</source>
+        <translation>Massimo a %1 dpi: %2</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Quorvel</source>
@@ -237,6 +320,14 @@
     <message>
         <source>&amp;About Quorvel</source>
         <translation>&amp;Informazioni su Quorvel</translation>
+    </message>
+    <message>
+        <source>Details</source>
+        <translation>Dettagli</translation>
+    </message>
+    <message>
+        <source>Where the resolution comes from, the embedded profile, depth, alpha, pages and print sizes</source>
+        <translation>Provenienza della risoluzione, profilo incorporato, profondità, alfa, pagine e formati di stampa</translation>
     </message>
 </context>
 <context>

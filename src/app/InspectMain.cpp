@@ -1,37 +1,145 @@
-// quorvel-inspect: the measure of each file named on the command line, one
-// tab-separated line per file, in the order given. Reads headers only; the
-// verdict rules need a setting and stay with the inspector.
-#include "check/CheckRules.h"
-#include "check/ImageMeasure.h"
+// quorvel-inspect: the checker for scripts and pipelines. Measures image
+// files with the same header reader as the application, judges them with the
+// same rules against the same settings, and writes the same report. See
+// --help, and docs/inspect-json-schema.json for the JSON output.
+#include "app/inspect/FileWalk.h"
+#include "app/inspect/InspectCore.h"
+#include "app/inspect/InspectOptions.h"
+#include "app/inspect/InspectOutput.h"
+#include "platform/ImageTypes.h"
+#include "platform/JsonDefaultsStore.h"
 #include "platform/header/ImageFileReader.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QLoggingCategory>
+
 #include <cstdio>
+#include <set>
 #include <string>
+#include <vector>
+
+namespace {
+
+using namespace quorvel;
+using namespace quorvel::inspect;
+
+constexpr int allPass = 0;
+constexpr int someFail = 1;
+constexpr int cannotCheck = 2;
+
+int usageError(const std::string& message)
+{
+    std::fprintf(stderr, "quorvel-inspect: %s\nTry 'quorvel-inspect --help' for more information.\n", message.c_str());
+    return cannotCheck;
+}
+
+bool writeAll(FILE* stream, const std::string& text)
+{
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size() && std::fflush(stream) == 0;
+}
+
+// Names an image type the loader reads. The types read without libvips are
+// known here; for any other suffix libvips is asked, once.
+bool hasImageSuffix(std::string_view name)
+{
+    static const std::set<std::string> own{"gif", "jpe", "jpeg", "jpg", "png", "tif", "tiff", "webp"};
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot + 1 == name.size())
+        return false;
+    std::string suffix(name.substr(dot + 1));
+    for (char& c : suffix)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (own.count(suffix) > 0)
+        return true;
+    static const std::set<std::string> others = [] {
+        std::set<std::string> set;
+        for (const QString& s : platform::readableImageSuffixes())
+            set.insert(s.toStdString());
+        return set;
+    }();
+    return others.count(suffix) > 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fputs("usage: quorvel-inspect FILE...\n"
-                   "Prints one line per file: path, pixels high, pixels wide, dpi, colour class, "
-                   "colour-space name, separated by tabs.\n",
-                   stderr);
-        return 2;
+    const ParseResult parsed = parseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    const InspectOptions& options = parsed.options;
+    if (options.help)
+        return writeAll(stdout, helpText()) ? allPass : cannotCheck;
+    if (options.version)
+        return writeAll(stdout, "quorvel-inspect " QUORVEL_VERSION "\n") ? allPass : cannotCheck;
+    if (!parsed.error.empty())
+        return usageError(parsed.error);
+
+    // The same store as the application's: its organisation and name.
+    QCoreApplication::setOrganizationName(QStringLiteral("Quorvel"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
+    // The report code traces as it goes; a pipeline wants only its output.
+    QLoggingCategory::setFilterRules(QStringLiteral("quorvel.*.info=false"));
+
+    std::optional<JudgeSetting> setting;
+    if (options.judges()) {
+        platform::JsonDefaultsStore store;
+        const SettingLookup lookup = resolveSetting(options, store);
+        if (!lookup.error.empty())
+            return usageError(lookup.error);
+        setting = lookup.setting;
     }
-    const quorvel::platform::ImageFileReader reader;
-    for (int i = 1; i < argc; ++i) {
-        const quorvel::ImageMeasure measure = quorvel::measureImage(argv[i], reader);
-        const int32_t dpi = quorvel::measuredDpi(measure.pixelsHigh, measure.heightPoints);
-        const std::string_view label = quorvel::colourLabel(measure.colourClass);
-        std::string line = argv[i];
-        line += '\t' + std::to_string(measure.pixelsHigh);
-        line += '\t' + std::to_string(measure.pixelsWide);
-        line += '\t' + std::to_string(dpi);
-        line += '\t';
-        line += label.empty() ? std::string_view("Other") : label;
-        line += '\t';
-        line += measure.colourSpaceName.value_or(std::string());
-        line += '\n';
-        std::fwrite(line.data(), 1, line.size(), stdout);
+
+    const WalkResult walk = collectFiles(options.paths, options.recursive, hasImageSuffix);
+    for (const std::string& warning : walk.warnings)
+        std::fprintf(stderr, "quorvel-inspect: %s\n", warning.c_str());
+    if (walk.files.empty()) {
+        std::fputs("quorvel-inspect: no image files found\n", stderr);
+        return cannotCheck;
     }
-    return std::fflush(stdout) == 0 ? 0 : 1;
+
+    const platform::ImageFileReader reader;
+    std::vector<InspectRecord> records = measureFiles(walk.files, reader, options.wantsDetails(), options.jobs);
+    if (setting)
+        judgeAll(records, *setting);
+
+    bool anyReadable = false;
+    bool anyFails = false;
+    for (const InspectRecord& record : records) {
+        anyReadable = anyReadable || isReadable(record.measure);
+        anyFails = anyFails || (record.verdict && record.verdict->fails());
+    }
+
+    bool reportToStdout = false;
+    if (options.reportFile) {
+        const ReportResult report = reportOf(records, *setting, options.reportOptions, QDateTime::currentDateTime(),
+                                             QDir::currentPath());
+        // The report's own verdict: it judges only the fields it lists.
+        anyFails = report.error > 0;
+        reportToStdout = *options.reportFile == "-";
+        if (reportToStdout) {
+            if (!writeAll(stdout, report.text.toUtf8().toStdString()))
+                return cannotCheck;
+        } else {
+            QString reason;
+            if (!writeReport(QFile::decodeName(QByteArray::fromStdString(*options.reportFile)), report.text, &reason)) {
+                std::fprintf(stderr, "quorvel-inspect: cannot write the report %s: %s\n", options.reportFile->c_str(),
+                             reason.toLocal8Bit().constData());
+                return cannotCheck;
+            }
+        }
+    }
+    if (!reportToStdout) {
+        std::string out;
+        out.reserve(records.size() * (options.format == OutputFormat::Lines ? 96 : 768));
+        writeRecords(out, options.format, records, setting);
+        if (!writeAll(stdout, out))
+            return cannotCheck;
+    }
+
+    if (!anyReadable) {
+        std::fputs("quorvel-inspect: none of the files could be read as an image\n", stderr);
+        return cannotCheck;
+    }
+    return anyFails ? someFail : allPass;
 }

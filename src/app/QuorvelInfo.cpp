@@ -197,6 +197,7 @@ void QuorvelInfo::checkImage(const QStringList& files)
         m_preview->cancel();
     }
     ui->inspectorQuorvel->update();
+    showDetails(path, rules); // details, after everything above
 }
 
 void QuorvelInfo::showPreview(const QImage& image)

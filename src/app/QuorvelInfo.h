@@ -137,6 +137,11 @@ private:
     void openCurrentImageWith(const QString& application);
     platform::Workspace* m_workspace = nullptr;
     std::int8_t m_preferredReader = 0;
+
+    // Details (src/app/QuorvelInfo_Details.cpp): the details area beside the
+    // inspector, filled after each check.
+private:
+    void showDetails(const QString& path, const RuleControls& rules);
 };
 
 } // namespace quorvel

@@ -8,6 +8,8 @@
 
 namespace quorvel {
 
+struct ImageDetails; // check/ImageDetails.h
+
 // What the file itself records, read from its header by the image loader.
 struct ImageHeader {
     bool readable = false;
@@ -32,6 +34,9 @@ class ImageHeaderReader {
 public:
     virtual ~ImageHeaderReader() = default;
     virtual ImageHeader readHeader(const std::string& path) const = 0;
+    // Details: the header and, in the same pass, the details of the file. A
+    // reader that knows no details leaves them as they were.
+    virtual ImageHeader readHeaderAndDetails(const std::string& path, ImageDetails&) const { return readHeader(path); }
 };
 
 // An unreadable file measures 0 x 0, no colour-space name, 0 points high.
@@ -40,5 +45,8 @@ public:
 ImageMeasure measureFromHeader(const ImageHeader& header);
 
 ImageMeasure measureImage(const std::string& path, const ImageHeaderReader& reader);
+
+// Details: the same measure, with the file's details read in the same pass.
+ImageMeasure measureImage(const std::string& path, const ImageHeaderReader& reader, ImageDetails& details);
 
 } // namespace quorvel

@@ -205,7 +205,7 @@ void PrefManager::yesDeleteSelectedPref()
         fillPopUp(); // in step again if another running copy changed the list
     } else {
         // Nothing selected: the list is written unchanged, as after any delete.
-        m_tuttiSettings.removeFirst(QString());
+        m_tuttiSettings.storeUnchanged();
     }
     qCInfo(lcSettings).noquote() << QStringLiteral("*** CANCELLATO.");
     qCInfo(lcSettings).noquote() << QStringLiteral("*** ATTIVO NONE.");

@@ -104,34 +104,45 @@ std::optional<SettingValues> SettingsList::valuesAt(qsizetype index) const
     return m_entries.at(index).values;
 }
 
-QList<Setting> SettingsList::currentStoredOrOwn() const
+QVariantList SettingsList::currentStoredOrOwn() const
 {
-    // While nothing is stored, this copy's list (the presets) is the base.
-    return fromStored(m_store.value(storeKey)).value_or(m_entries);
+    // The list as stored now, entries that cannot be read included, so that a
+    // hand edit gone wrong is kept; while nothing is stored, this copy's list.
+    const QVariant stored = m_store.value(storeKey);
+    if (stored.typeId() == QMetaType::QVariantList)
+        return stored.toList();
+    return toStored(m_entries);
 }
 
 void SettingsList::append(const QString& name, const SettingValues& values)
 {
-    m_entries = currentStoredOrOwn();
-    m_entries.append(Setting{name, values});
-    store();
+    QVariantList stored = currentStoredOrOwn();
+    stored.append(toStored({Setting{name, values}}));
+    store(stored);
 }
 
 void SettingsList::removeFirst(const QString& name)
 {
-    m_entries = currentStoredOrOwn();
-    for (qsizetype i = 0; i < m_entries.size(); ++i) {
-        if (m_entries.at(i).name == name) {
-            m_entries.removeAt(i);
+    QVariantList stored = currentStoredOrOwn();
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const std::optional<Setting> setting = readEntry(stored.at(i));
+        if (setting && setting->name == name) {
+            stored.removeAt(i);
             break;
         }
     }
-    store();
+    store(stored);
 }
 
-void SettingsList::store()
+void SettingsList::storeUnchanged()
 {
-    m_store.setValue(storeKey, toStored(m_entries));
+    store(currentStoredOrOwn());
+}
+
+void SettingsList::store(const QVariantList& stored)
+{
+    m_store.setValue(storeKey, stored);
+    m_entries = fromStored(stored).value_or(QList<Setting>());
 }
 
 QVariantList SettingsList::toStored(const QList<Setting>& settings)

@@ -53,6 +53,8 @@ public:
     // Removes the first entry with that name (as the pop-up finds it) and
     // writes the whole list, on the list as stored now.
     void removeFirst(const QString& name);
+    // Writes the whole list as it stands (a delete that found nothing to remove).
+    void storeUnchanged();
 
     // The presets in list order, named in the language now in force.
     static QList<Setting> presets();
@@ -66,8 +68,8 @@ public:
     static QString describe(const SettingValues& values);
 
 private:
-    QList<Setting> currentStoredOrOwn() const;
-    void store();
+    QVariantList currentStoredOrOwn() const;
+    void store(const QVariantList& stored);
 
     platform::DefaultsStore& m_store;
     QList<Setting> m_entries;

@@ -90,6 +90,12 @@ TEST(SettingsList, UnreadableEntriesAreSkippedAndTheRestKept)
     EXPECT_EQ(skipped.size(), 6);
     EXPECT_EQ(SettingsList(store).names(), (QStringList{QStringLiteral("Good"), QStringLiteral("Also good")}));
 
+    // An add keeps what could not be read, so a hand edit gone wrong is not lost.
+    SettingsList list(store);
+    list.append(QStringLiteral("New"), {1, 1, 72, 0});
+    EXPECT_EQ(list.names(), (QStringList{QStringLiteral("Good"), QStringLiteral("Also good"), QStringLiteral("New")}));
+    EXPECT_EQ(store.value(SettingsList::storeKey).toList().size(), 9);
+
     // A value that is not a list at all counts as nothing stored.
     store.values.insert(SettingsList::storeKey, QStringLiteral("garbage"));
     EXPECT_EQ(SettingsList(store).entries(), fivePresets);

@@ -34,6 +34,17 @@ bool writeTestImage(const QString& path, const ImageSpecForTest& recipe)
                                ->set("interpretation", interpretation)
                                ->set("xres", recipe.dpi > 0 ? recipe.dpi / 25.4 : 1.0)
                                ->set("yres", recipe.dpi > 0 ? recipe.dpi / 25.4 : 1.0));
+        if (recipe.unit != ResolutionUnitForTest::WriterDefault)
+            image.set(VIPS_META_RESOLUTION_UNIT, recipe.unit == ResolutionUnitForTest::Inch ? "in" : "cm");
+        if (recipe.embedCmykProfile) {
+            VipsBlob* profile = nullptr;
+            if (vips_profile_load("cmyk", &profile, nullptr) != 0)
+                throw vips::VError();
+            size_t size = 0;
+            const void* data = vips_blob_get(profile, &size);
+            vips_image_set_blob_copy(image.get_image(), VIPS_META_ICC_NAME, data, size);
+            vips_area_unref(reinterpret_cast<VipsArea*>(profile));
+        }
         image.write_to_file(path.toUtf8().constData());
     } catch (const vips::VError&) {
         vips_error_clear();

@@ -4,6 +4,7 @@
 // header of the first image, through the format's own library, and returns
 // an unreadable header rather than fail in any other way.
 
+#include "check/ImageDetails.h"
 #include "check/ImageMeasure.h"
 
 #include <cstddef>
@@ -14,14 +15,16 @@ namespace quorvel::platform::header {
 
 class HeaderFile;
 
-ImageHeader readJpegHeader(HeaderFile& file);
-ImageHeader readPngHeader(HeaderFile& file);
-ImageHeader readTiffHeader(HeaderFile& file);
-ImageHeader readWebpHeader(HeaderFile& file);
-ImageHeader readGifHeader(HeaderFile& file);
-// Every other format libvips may read from hostile input; a resolution only
-// where the file itself recorded one.
-ImageHeader readVipsHeader(HeaderFile& file);
+// With `details`, they also fill in the file's details in the same pass.
+ImageHeader readJpegHeader(HeaderFile& file, ImageDetails* details = nullptr);
+ImageHeader readPngHeader(HeaderFile& file, ImageDetails* details = nullptr);
+ImageHeader readTiffHeader(HeaderFile& file, ImageDetails* details = nullptr);
+ImageHeader readWebpHeader(HeaderFile& file, ImageDetails* details = nullptr);
+ImageHeader readGifHeader(HeaderFile& file, ImageDetails* details = nullptr);
+// Every other format libvips may read from hostile input, through the open
+// descriptor (the path is never opened again); a resolution only where the
+// file itself recorded one.
+ImageHeader readVipsHeader(HeaderFile& file, const std::string& path, ImageDetails* details = nullptr);
 
 // The vertical resolution in dpi recorded in an EXIF block (a TIFF structure,
 // with or without the "Exif\0\0" prefix of a JPEG APP1 segment). Empty when

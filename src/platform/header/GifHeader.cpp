@@ -1,3 +1,4 @@
+#include "platform/header/DetailReaders.h"
 #include "platform/header/FormatReaders.h"
 #include "platform/header/HeaderFile.h"
 
@@ -5,7 +6,7 @@ namespace quorvel::platform::header {
 
 // The logical screen descriptor gives the size; a GIF records no resolution
 // and its colours always come from a palette.
-ImageHeader readGifHeader(HeaderFile& file)
+ImageHeader readGifHeader(HeaderFile& file, ImageDetails* details)
 {
     ImageHeader header;
     unsigned char start[13];
@@ -19,6 +20,8 @@ ImageHeader readGifHeader(HeaderFile& file)
     header.pixelsHigh = height;
     header.pixelsWide = width;
     header.colourSpaceName = std::string(colourspace::rgb);
+    if (details)
+        gifDetails(*details, file);
     return header;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/header/ImageFileReader.h"
 
+#include "check/ImageDetails.h"
 #include "platform/header/FormatReaders.h"
 #include "platform/header/HeaderFile.h"
 
@@ -34,14 +35,12 @@ Format sniff(const unsigned char* p, size_t n)
         return Format::Tiff;
     if (starts("RIFF", 4) && starts("WEBP", 4, 8))
         return Format::Webp;
-    if (starts("GIF87a", 6) || starts("GIF89a", 6))
+    if (starts("GIF8", 4)) // as lenient as libvips, which would otherwise take the file
         return Format::Gif;
     return Format::Other;
 }
 
-} // namespace
-
-ImageHeader ImageFileReader::readHeader(const std::string& path) const
+ImageHeader readWith(const std::string& path, ImageDetails* details)
 {
     const std::unique_ptr<header::HeaderFile> file = header::HeaderFile::open(path);
     if (!file)
@@ -49,14 +48,33 @@ ImageHeader ImageFileReader::readHeader(const std::string& path) const
     unsigned char start[16];
     const size_t n = file->readAt(0, start, sizeof start);
     switch (sniff(start, n)) {
-    case Format::Jpeg: return header::readJpegHeader(*file);
-    case Format::Png: return header::readPngHeader(*file);
-    case Format::Tiff: return header::readTiffHeader(*file);
-    case Format::Webp: return header::readWebpHeader(*file);
-    case Format::Gif: return header::readGifHeader(*file);
+    case Format::Jpeg: return header::readJpegHeader(*file, details);
+    case Format::Png: return header::readPngHeader(*file, details);
+    case Format::Tiff: return header::readTiffHeader(*file, details);
+    case Format::Webp: return header::readWebpHeader(*file, details);
+    case Format::Gif: return header::readGifHeader(*file, details);
     case Format::Other: break;
     }
-    return header::readVipsHeader(*file);
+    return header::readVipsHeader(*file, path, details);
+}
+
+} // namespace
+
+ImageHeader ImageFileReader::readHeader(const std::string& path) const
+{
+    return readWith(path, nullptr);
+}
+
+ImageHeader ImageFileReader::readHeaderAndDetails(const std::string& path, ImageDetails& details) const
+{
+    ImageHeader header = readWith(path, &details);
+    if (!header.readable) {
+        // Reading the details must never cost the measure: whatever failed,
+        // the file gets the plain reading's result.
+        details = ImageDetails{};
+        header = readWith(path, nullptr);
+    }
+    return header;
 }
 
 } // namespace quorvel::platform

@@ -10,6 +10,8 @@ namespace quorvel::platform {
 class ImageFileReader final : public ImageHeaderReader {
 public:
     ImageHeader readHeader(const std::string& path) const override;
+    // Details: the same header, with the details read in the same pass.
+    ImageHeader readHeaderAndDetails(const std::string& path, ImageDetails& details) const override;
 };
 
 } // namespace quorvel::platform

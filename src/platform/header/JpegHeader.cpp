@@ -1,3 +1,4 @@
+#include "platform/header/DetailReaders.h"
 #include "platform/header/FormatReaders.h"
 #include "platform/header/HeaderFile.h"
 
@@ -20,11 +21,13 @@ struct JpegContext {
     jpeg_error_mgr error;
     std::jmp_buf jump;
     jpeg_source_mgr source;
-    FILE* file;
+    HeaderFile* file;
+    int64_t position; // of the next byte to read into the buffer
     JOCTET buffer[16 * 1024];
     // The first APP1 segment that carries EXIF; one segment is at most 65533
     // bytes, so a file with thousands of APP1 segments costs no more.
     bool haveExif;
+    bool saveProfile; // details: keep the APP2 segments of an ICC profile
     unsigned exifSize;
     unsigned char exif[65535];
 };
@@ -48,7 +51,8 @@ void termSource(j_decompress_ptr) {}
 boolean fillBuffer(j_decompress_ptr cinfo)
 {
     JpegContext* context = contextOf(reinterpret_cast<j_common_ptr>(cinfo));
-    const size_t n = std::fread(context->buffer, 1, sizeof context->buffer, context->file);
+    const size_t n = context->file->readAt(context->position, context->buffer, sizeof context->buffer);
+    context->position += static_cast<int64_t>(n);
     if (n == 0)
         ERREXIT(cinfo, JERR_INPUT_EOF); // the file ends inside its header
     context->source.next_input_byte = context->buffer;
@@ -67,11 +71,9 @@ void skipData(j_decompress_ptr cinfo, long count)
         source.bytes_in_buffer -= static_cast<size_t>(count);
         return;
     }
-    // Seek over the rest (an embedded profile, a thumbnail) instead of reading it.
-    const long rest = count - static_cast<long>(source.bytes_in_buffer);
+    // Step over the rest (an embedded profile, a thumbnail) without reading it.
+    context->position += count - static_cast<long>(source.bytes_in_buffer);
     source.bytes_in_buffer = 0;
-    if (std::fseek(context->file, rest, SEEK_CUR) != 0)
-        ERREXIT(cinfo, JERR_INPUT_EOF);
 }
 
 int nextByte(j_decompress_ptr cinfo)
@@ -138,6 +140,8 @@ bool readMarkers(jpeg_decompress_struct* cinfo, JpegContext* context)
     cinfo->src = &context->source;
 
     jpeg_set_marker_processor(cinfo, JPEG_APP0 + 1, readApp1);
+    if (context->saveProfile)
+        jpeg_save_markers(cinfo, JPEG_APP0 + 2, 0xFFFF);
     return jpeg_read_header(cinfo, TRUE) == JPEG_HEADER_OK;
 }
 
@@ -155,16 +159,15 @@ std::optional<std::string> jpegColourSpace(const jpeg_decompress_struct& cinfo)
 
 } // namespace
 
-ImageHeader readJpegHeader(HeaderFile& file)
+ImageHeader readJpegHeader(HeaderFile& file, ImageDetails* details)
 {
     ImageHeader header;
-    FILE* stream = file.stream();
-    if (!stream)
-        return header;
     // Heap, not stack: the EXIF buffer alone is 64 KiB.
     std::unique_ptr<JpegContext> context(new JpegContext); // no need to zero 80 KiB
-    context->file = stream;
+    context->file = &file;
+    context->position = 0;
     context->haveExif = false;
+    context->saveProfile = details != nullptr;
     jpeg_decompress_struct cinfo {};
     const bool ok = readMarkers(&cinfo, context.get());
     if (ok && cinfo.image_height > 0 && cinfo.image_width > 0) {
@@ -181,6 +184,8 @@ ImageHeader readJpegHeader(HeaderFile& file)
                                              cinfo.density_unit == 1 ? ResolutionUnit::Inch : ResolutionUnit::Centimetre);
         else if (context->haveExif)
             header.verticalDpi = exifVerticalDpi(context->exif, context->exifSize);
+        if (details)
+            jpegDetails(*details, cinfo, context->haveExif ? context->exif : nullptr, context->exifSize);
     }
     jpeg_destroy_decompress(&cinfo);
     return header;

@@ -1,7 +1,10 @@
+#include "platform/header/DetailReaders.h"
 #include "platform/header/FormatReaders.h"
 #include "platform/header/HeaderFile.h"
 
 #include "check/Resolution.h"
+
+#include <cstring>
 
 #include <png.h>
 
@@ -24,10 +27,15 @@ struct PngFacts {
     bool hasPhys;
     png_uint_32 physY;
     int physUnit;
+    // Details only.
+    png_uint_32 physX;
+    bool transparency;
+    png_bytep profileChunk;
+    size_t profileChunkSize;
 };
 
 // Reads up to the first IDAT chunk. No C++ objects here: errors arrive by longjmp.
-bool readInfo(png_structp png, png_infop info, FILE* stream, PngFacts* facts)
+bool readInfo(png_structp png, png_infop info, FILE* stream, PngFacts* facts, bool details)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
@@ -40,14 +48,30 @@ bool readInfo(png_structp png, png_infop info, FILE* stream, PngFacts* facts)
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     static const png_byte keep[] = {'p', 'H', 'Y', 's', 0};
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_AS_DEFAULT, keep, 1);
+    // The profile is kept raw: the library would drop one that does not
+    // suit the pixels, which is just what the details warn about.
+    static const png_byte profile[] = {'i', 'C', 'C', 'P', 0};
+    if (details)
+        png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_ALWAYS, profile, 1);
     png_init_io(png, stream);
     png_read_info(png, info);
 
     int interlace = 0, compression = 0, filter = 0;
     png_get_IHDR(png, info, &facts->width, &facts->height, &facts->bitDepth, &facts->colourType,
                  &interlace, &compression, &filter);
-    png_uint_32 x = 0;
-    facts->hasPhys = png_get_pHYs(png, info, &x, &facts->physY, &facts->physUnit) != 0;
+    facts->hasPhys = png_get_pHYs(png, info, &facts->physX, &facts->physY, &facts->physUnit) != 0;
+    if (details) {
+        facts->transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+        png_unknown_chunkp chunks = nullptr;
+        const int count = png_get_unknown_chunks(png, info, &chunks);
+        for (int i = 0; i < count; ++i) {
+            if (std::memcmp(chunks[i].name, "iCCP", 4) == 0) {
+                facts->profileChunk = chunks[i].data;
+                facts->profileChunkSize = chunks[i].size;
+                break;
+            }
+        }
+    }
     return true;
 }
 
@@ -65,7 +89,7 @@ std::optional<std::string> pngColourSpace(int colourType)
 
 } // namespace
 
-ImageHeader readPngHeader(HeaderFile& file)
+ImageHeader readPngHeader(HeaderFile& file, ImageDetails* details)
 {
     ImageHeader header;
     FILE* stream = file.stream();
@@ -80,7 +104,7 @@ ImageHeader readPngHeader(HeaderFile& file)
         return header;
     }
     PngFacts facts {};
-    if (readInfo(png, info, stream, &facts) && facts.width > 0 && facts.height > 0) {
+    if (readInfo(png, info, stream, &facts, details != nullptr) && facts.width > 0 && facts.height > 0) {
         header.readable = true;
         header.pixelsHigh = static_cast<int32_t>(facts.height);
         header.pixelsWide = static_cast<int32_t>(facts.width);
@@ -88,6 +112,19 @@ ImageHeader readPngHeader(HeaderFile& file)
         // Unit 0 gives only the aspect ratio: no resolution.
         if (facts.hasPhys && facts.physUnit == PNG_RESOLUTION_METER && facts.physY > 0)
             header.verticalDpi = dotsPerInch(facts.physY, ResolutionUnit::Metre);
+        if (details) { // the profile lives in `info` until it is destroyed
+            details->bitsPerSample = facts.bitDepth;
+            details->alpha = (facts.colourType & PNG_COLOR_MASK_ALPHA) || facts.transparency;
+            details->pages = 1;
+            if (header.verticalDpi) {
+                details->resolutionSource = ResolutionSource::PngPhys;
+                details->verticalDpi = header.verticalDpi;
+                details->horizontalDpi =
+                    facts.physX > 0 ? dotsPerInch(facts.physX, ResolutionUnit::Metre) : *header.verticalDpi;
+            }
+            if (facts.profileChunk)
+                pngProfile(*details, facts.profileChunk, facts.profileChunkSize);
+        }
     }
     png_destroy_read_struct(&png, &info, nullptr);
     return header;

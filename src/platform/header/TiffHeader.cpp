@@ -1,3 +1,4 @@
+#include "platform/header/DetailReaders.h"
 #include "platform/header/FormatReaders.h"
 #include "platform/header/HeaderFile.h"
 
@@ -138,13 +139,14 @@ std::optional<double> tiffVerticalDpi(TIFF* tiff)
 
 } // namespace
 
-ImageHeader readTiffHeader(HeaderFile& file)
+ImageHeader readTiffHeader(HeaderFile& file, ImageDetails* details)
 {
     ImageHeader header;
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (!options)
         return header;
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options, maxTagAllocation);
+    // Details read the embedded profile, which may be larger.
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options, details ? 8 * maxTagAllocation : maxTagAllocation);
     TIFFOpenOptionsSetErrorHandlerExtR(options, silentHandler, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(options, silentHandler, nullptr);
 
@@ -167,6 +169,8 @@ ImageHeader readTiffHeader(HeaderFile& file)
         header.pixelsWide = static_cast<int32_t>(width);
         header.colourSpaceName = tiffColourSpace(tiff);
         header.verticalDpi = tiffVerticalDpi(tiff);
+        if (details)
+            tiffDetails(*details, tiff);
     }
     TIFFClose(tiff);
     return header;

@@ -1,10 +1,10 @@
+#include "platform/header/DetailReaders.h"
 #include "platform/header/FormatReaders.h"
 #include "platform/header/HeaderFile.h"
 
 #include "check/Resolution.h"
+#include "platform/VipsRuntime.h"
 #include "platform/VipsSource.h"
-
-#include <cstring>
 
 #include <vips/vips.h>
 
@@ -52,25 +52,16 @@ std::optional<std::string> vipsColourSpace(VipsImage* image)
 }
 
 // libvips fills in a resolution for every image, mostly one the file never
-// recorded. Trust only its own format, which stores what its writer set, and
-// an EXIF block the loader kept.
+// recorded: trust only an EXIF block that the loader kept.
 std::optional<double> vipsVerticalDpi(VipsImage* image)
 {
-    const char* loader = nullptr;
-    if (vips_image_get_typeof(image, "vips-loader") && vips_image_get_string(image, "vips-loader", &loader) == 0
-        && loader && std::strncmp(loader, "vipsload", 8) == 0) {
-        const double perMillimetre = vips_image_get_yres(image);
-        if (perMillimetre > 0.0)
-            return dotsPerInch(perMillimetre * 1000.0, ResolutionUnit::Metre);
+    if (!vips_image_get_typeof(image, VIPS_META_EXIF_NAME))
         return std::nullopt;
-    }
-    if (vips_image_get_typeof(image, VIPS_META_EXIF_NAME)) {
-        const void* data = nullptr;
-        size_t size = 0;
-        if (vips_image_get_blob(image, VIPS_META_EXIF_NAME, &data, &size) == 0)
-            return exifVerticalDpi(static_cast<const unsigned char*>(data), size);
-    }
-    return std::nullopt;
+    const void* data = nullptr;
+    size_t size = 0;
+    if (vips_image_get_blob(image, VIPS_META_EXIF_NAME, &data, &size) != 0)
+        return std::nullopt;
+    return exifVerticalDpi(static_cast<const unsigned char*>(data), size);
 }
 
 VipsImage* openThroughDescriptor(const HeaderFile& file)
@@ -88,7 +79,7 @@ VipsImage* openThroughDescriptor(const HeaderFile& file)
 
 } // namespace
 
-ImageHeader readVipsHeader(HeaderFile& file)
+ImageHeader readVipsHeader(HeaderFile& file, const std::string& /*path*/, ImageDetails* details)
 {
     ImageHeader header;
     VipsImage* image = openThroughDescriptor(file);
@@ -104,6 +95,8 @@ ImageHeader readVipsHeader(HeaderFile& file)
         header.pixelsWide = width;
         header.colourSpaceName = vipsColourSpace(image);
         header.verticalDpi = vipsVerticalDpi(image);
+        if (details)
+            vipsDetails(*details, image, header.verticalDpi);
     }
     g_object_unref(image);
     vips_error_clear();

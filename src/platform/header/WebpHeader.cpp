@@ -1,3 +1,4 @@
+#include "platform/header/DetailReaders.h"
 #include "platform/header/FormatReaders.h"
 #include "platform/header/HeaderFile.h"
 
@@ -44,7 +45,7 @@ std::optional<double> webpExifDpi(const HeaderFile& file)
 
 } // namespace
 
-ImageHeader readWebpHeader(HeaderFile& file)
+ImageHeader readWebpHeader(HeaderFile& file, ImageDetails* details)
 {
     ImageHeader header;
     unsigned char start[headerBytes];
@@ -59,6 +60,8 @@ ImageHeader readWebpHeader(HeaderFile& file)
     const bool extended = n >= 30 && std::memcmp(start + 12, "VP8X", 4) == 0;
     if (extended && (start[20] & exifFlag))
         header.verticalDpi = webpExifDpi(file);
+    if (details)
+        webpDetails(*details, file, features.has_alpha, extended);
     return header;
 }
 

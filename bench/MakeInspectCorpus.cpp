@@ -1,0 +1,51 @@
+// Writes the benchmark corpus for bench/inspect_vs_tools.sh: COUNT mixed
+// JPEG, TIFF and PNG files (RGB, CMYK and grey; 72, 150 and 300 dpi), the
+// same recipe as the report benchmark's.
+//
+//   bench/make_inspect_corpus DIR [COUNT]
+#include "platform/VipsRuntime.h"
+
+#include <vips/vips8>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fputs("usage: make_inspect_corpus DIR [COUNT]\n", stderr);
+        return 2;
+    }
+    const std::string dir = argv[1];
+    const int count = argc > 2 ? std::atoi(argv[2]) : 1000;
+    quorvel::platform::ensureVipsStarted();
+    const char* suffixes[] = {"jpg", "tif", "png"};
+    const double resolutions[] = {72.0, 150.0, 300.0};
+    for (int i = 0; i < count; ++i) {
+        const int width = 300 + (i * 37) % 900;
+        const int height = 200 + (i * 53) % 700;
+        char name[64];
+        std::snprintf(name, sizeof name, "/image %04d.%s", i, suffixes[i % 3]);
+        const int kind = (i / 3) % 3;
+        const bool cmyk = kind == 1 && i % 3 != 2; // PNG takes no CMYK
+        const bool grey = kind == 2;
+        const int bands = grey ? 1 : (cmyk ? 4 : 3);
+        const VipsInterpretation interpretation =
+            grey ? VIPS_INTERPRETATION_B_W : (cmyk ? VIPS_INTERPRETATION_CMYK : VIPS_INTERPRETATION_sRGB);
+        const double dpi = resolutions[(i / 9) % 3];
+        try {
+            vips::VImage image = vips::VImage::black(width, height, vips::VImage::option()->set("bands", bands));
+            image = (image + (i % 200)).cast(VIPS_FORMAT_UCHAR);
+            image = image.copy(vips::VImage::option()
+                                   ->set("interpretation", interpretation)
+                                   ->set("xres", dpi / 25.4)
+                                   ->set("yres", dpi / 25.4));
+            image.write_to_file((dir + name).c_str());
+        } catch (const vips::VError& error) {
+            std::fprintf(stderr, "cannot write %s%s: %s\n", dir.c_str(), name, error.what());
+            return 1;
+        }
+    }
+    return 0;
+}

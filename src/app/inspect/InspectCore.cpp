@@ -1,0 +1,137 @@
+#include "app/inspect/InspectCore.h"
+
+#include "settings/SettingsList.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+namespace quorvel::inspect {
+namespace {
+
+// The preferences window's slider holds values in this range only.
+constexpr int sliderMinimum = 0;
+constexpr int sliderMaximum = 600;
+
+int rowOfColour(const std::string& colour)
+{
+    if (colour == "CMYK")
+        return 0;
+    if (colour == "RGB")
+        return 1;
+    if (colour == "Grayscale")
+        return 2;
+    return -1;
+}
+
+} // namespace
+
+SettingLookup resolveSetting(const InspectOptions& options, platform::DefaultsStore& store)
+{
+    SettingLookup lookup;
+    if (!options.judges())
+        return lookup;
+    // Until a setting is picked the colour choice is off and the slider at 0.
+    JudgeSetting setting{std::string(), RuleControls{-1, false, 0}, 1};
+    if (options.settingName) {
+        const SettingsList list(store);
+        const QString wanted = QString::fromStdString(*options.settingName);
+        const auto& entries = list.entries();
+        // Two settings of one name: the first is the one applied, as in the pop-up.
+        const auto found = std::find_if(entries.begin(), entries.end(),
+                                        [&wanted](const Setting& s) { return s.name == wanted; });
+        if (found == entries.end()) {
+            lookup.error = "no setting named \"" + *options.settingName + "\"; the settings are: "
+                + list.names().join(QStringLiteral(", ")).toStdString();
+            return lookup;
+        }
+        const SettingValues& v = found->values;
+        setting.title = found->name.toStdString();
+        setting.previewState = v.preview != 0 ? 1 : 0;
+        setting.rules.selectedRow = v.colourRow >= 0 && v.colourRow <= 2 ? v.colourRow : -1;
+        setting.rules.matrixEnabled = v.disabled != 1;
+        setting.rules.sliderValue = std::clamp(v.dpi, sliderMinimum, sliderMaximum);
+    }
+    if (options.dpi)
+        setting.rules.sliderValue = *options.dpi;
+    if (options.colour) {
+        setting.rules.selectedRow = rowOfColour(*options.colour);
+        setting.rules.matrixEnabled = *options.colour != "any";
+    }
+    lookup.setting = setting;
+    return lookup;
+}
+
+Verdict judge(const ImageMeasure& measure, const RuleControls& rules)
+{
+    Verdict verdict;
+    verdict.dpiFails = dpiFails(measuredDpi(measure.pixelsHigh, measure.heightPoints), requiredDpi(rules.sliderValue));
+    if (measure.colourClass == ColourClass::Other)
+        verdict.colour = ColourVerdict::None;
+    else if (!rules.matrixEnabled)
+        verdict.colour = ColourVerdict::Off;
+    else
+        verdict.colour = colourFails(measure.colourClass, rules.selectedRow, rules.matrixEnabled) ? ColourVerdict::Fail
+                                                                                                  : ColourVerdict::Pass;
+    return verdict;
+}
+
+bool isReadable(const ImageMeasure& measure)
+{
+    return measure.pixelsHigh != 0 || measure.pixelsWide != 0 || measure.colourSpaceName;
+}
+
+std::vector<InspectRecord> measureFiles(const std::vector<std::string>& paths, const ImageHeaderReader& reader,
+                                        bool withDetails, int jobs)
+{
+    std::vector<InspectRecord> records(paths.size());
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t i = next++; i < paths.size(); i = next++) {
+            InspectRecord& record = records[i];
+            record.path = paths[i];
+            record.hasDetails = withDetails;
+            record.measure = withDetails ? measureImage(paths[i], reader, record.details) : measureImage(paths[i], reader);
+        }
+    };
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t threads = std::min<size_t>(jobs > 0 ? static_cast<size_t>(jobs) : cores, paths.size());
+    std::vector<std::thread> helpers;
+    for (size_t t = 1; t < threads; ++t)
+        helpers.emplace_back(work);
+    work(); // this thread measures too
+    for (std::thread& helper : helpers)
+        helper.join();
+    return records;
+}
+
+void judgeAll(std::vector<InspectRecord>& records, const JudgeSetting& setting)
+{
+    for (InspectRecord& record : records)
+        record.verdict = judge(record.measure, setting.rules);
+}
+
+ReportResult reportOf(const std::vector<InspectRecord>& records, const JudgeSetting& setting,
+                      const ReportOptions& options, const QDateTime& date, const QString& currentDirectory)
+{
+    const QDir base(currentDirectory);
+    ReportInputs inputs;
+    QList<ImageMeasure> measures;
+    inputs.files.reserve(static_cast<qsizetype>(records.size()));
+    measures.reserve(static_cast<qsizetype>(records.size()));
+    for (const InspectRecord& record : records) {
+        const QString path = QFile::decodeName(QByteArray::fromStdString(record.path));
+        inputs.files << (QDir::isAbsolutePath(path) ? path : base.absoluteFilePath(path));
+        measures << record.measure;
+    }
+    inputs.options = options;
+    inputs.controls = ReportControls{setting.rules, setting.previewState, QString::fromStdString(setting.title)};
+    inputs.date = date;
+    inputs.host = makerHost();
+    return buildReport(inputs, measures);
+}
+
+} // namespace quorvel::inspect

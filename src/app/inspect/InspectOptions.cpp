@@ -1,0 +1,277 @@
+#include "app/inspect/InspectOptions.h"
+
+#include <cctype>
+#include <charconv>
+#include <string_view>
+
+namespace quorvel::inspect {
+namespace {
+
+std::optional<int> wholeNumber(std::string_view text)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<OutputFormat> formatNamed(std::string_view name)
+{
+    if (name == "lines")
+        return OutputFormat::Lines;
+    if (name == "tsv")
+        return OutputFormat::Tsv;
+    if (name == "csv")
+        return OutputFormat::Csv;
+    if (name == "json")
+        return OutputFormat::Json;
+    return std::nullopt;
+}
+
+std::optional<std::string> colourNamed(std::string_view name)
+{
+    for (const char* known : {"CMYK", "RGB", "Grayscale", "any"}) {
+        std::string_view k(known);
+        if (name.size() == k.size()) {
+            bool same = true;
+            for (size_t i = 0; i < k.size(); ++i)
+                same = same && std::tolower(static_cast<unsigned char>(name[i])) == std::tolower(static_cast<unsigned char>(k[i]));
+            if (same)
+                return std::string(k);
+        }
+    }
+    if (name == "Greyscale" || name == "greyscale" || name == "grey" || name == "gray")
+        return std::string("Grayscale");
+    return std::nullopt;
+}
+
+// "path,name,size,color,dpi": the listed fields on, the others off.
+bool readFields(std::string_view list, ReportOptions& options)
+{
+    options.pictPath = options.pictName = options.pictSize = options.pictColor = options.pictDpi = 0;
+    while (!list.empty()) {
+        const size_t comma = list.find(',');
+        const std::string_view field = list.substr(0, comma);
+        if (field == "path")
+            options.pictPath = 1;
+        else if (field == "name")
+            options.pictName = 1;
+        else if (field == "size")
+            options.pictSize = 1;
+        else if (field == "color" || field == "colour")
+            options.pictColor = 1;
+        else if (field == "dpi")
+            options.pictDpi = 1;
+        else if (!field.empty())
+            return false;
+        if (comma == std::string_view::npos)
+            break;
+        list.remove_prefix(comma + 1);
+    }
+    return true;
+}
+
+} // namespace
+
+ParseResult parseArguments(const std::vector<std::string>& arguments)
+{
+    ParseResult result;
+    InspectOptions& o = result.options;
+    bool okGiven = false;
+    bool fieldsGiven = false;
+    bool wrongGiven = false;
+    bool optionsEnded = false;
+
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        std::string_view argument = arguments[i];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            o.paths.push_back(arguments[i]);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        // "--name=value" and "--name value" alike.
+        std::string_view name = argument;
+        std::optional<std::string> inlineValue;
+        if (const size_t equals = argument.find('='); argument.starts_with("--") && equals != std::string_view::npos) {
+            name = argument.substr(0, equals);
+            inlineValue = std::string(argument.substr(equals + 1));
+        }
+        auto value = [&]() -> std::optional<std::string> {
+            if (inlineValue)
+                return inlineValue;
+            if (i + 1 < arguments.size())
+                return arguments[++i];
+            return std::nullopt;
+        };
+        auto fail = [&](const std::string& message) {
+            result.error = message;
+            return result;
+        };
+        auto takesNoValue = [&] { return !inlineValue; };
+
+        if ((name == "-h" || name == "--help") && takesNoValue()) {
+            o.help = true;
+        } else if (name == "--version" && takesNoValue()) {
+            o.version = true;
+        } else if ((name == "-r" || name == "--recursive") && takesNoValue()) {
+            o.recursive = true;
+        } else if (name == "--ok" && takesNoValue()) {
+            okGiven = true;
+        } else if (name == "--wrong" && takesNoValue()) {
+            wrongGiven = true;
+        } else if (name == "-f" || name == "--format") {
+            const std::optional<std::string> v = value();
+            const std::optional<OutputFormat> format = v ? formatNamed(*v) : std::nullopt;
+            if (!format)
+                return fail("--format takes lines, tsv, csv or json");
+            o.format = *format;
+        } else if (name == "-s" || name == "--setting") {
+            const std::optional<std::string> v = value();
+            if (!v)
+                return fail("--setting takes the name of a setting");
+            o.settingName = *v;
+        } else if (name == "--dpi") {
+            const std::optional<std::string> v = value();
+            const std::optional<int> dpi = v ? wholeNumber(*v) : std::nullopt;
+            if (!dpi || *dpi < 0)
+                return fail("--dpi takes a whole number of dots per inch, 0 or more");
+            o.dpi = *dpi;
+        } else if (name == "--colour" || name == "--color") {
+            const std::optional<std::string> v = value();
+            const std::optional<std::string> colour = v ? colourNamed(*v) : std::nullopt;
+            if (!colour)
+                return fail("--colour takes CMYK, RGB, Grayscale or any");
+            o.colour = *colour;
+        } else if (name == "--report") {
+            const std::optional<std::string> v = value();
+            if (!v || v->empty())
+                return fail("--report takes a file name, or - for standard output");
+            o.reportFile = *v;
+        } else if (name == "--fields") {
+            const std::optional<std::string> v = value();
+            if (!v || !readFields(*v, o.reportOptions))
+                return fail("--fields takes a comma-separated list of path, name, size, color and dpi");
+            fieldsGiven = true;
+        } else if (name == "-j" || name == "--jobs") {
+            const std::optional<std::string> v = value();
+            const std::optional<int> jobs = v ? wholeNumber(*v) : std::nullopt;
+            if (!jobs || *jobs < 1)
+                return fail("--jobs takes a whole number, 1 or more");
+            o.jobs = *jobs;
+        } else {
+            return fail("unknown option " + std::string(argument));
+        }
+    }
+
+    // Neither box named: both on, as the report pre-panel starts.
+    if (okGiven || wrongGiven) {
+        o.reportOptions.pictOk = okGiven ? 1 : 0;
+        o.reportOptions.pictWrong = wrongGiven ? 1 : 0;
+    }
+    if (o.help || o.version)
+        return result;
+    if ((okGiven || wrongGiven || fieldsGiven) && !o.reportFile)
+        result.error = "--ok, --wrong and --fields shape a report: give --report FILE";
+    else if (o.reportFile && !o.judges())
+        result.error = "a report needs a setting: give --setting NAME, --dpi N or --colour MODEL";
+    else if (o.paths.empty())
+        result.error = "no files given";
+    return result;
+}
+
+std::string helpText()
+{
+    return R"(NAME
+    quorvel-inspect - check image files before print or web, from the command line
+
+SYNOPSIS
+    quorvel-inspect [OPTIONS] PATH...
+
+DESCRIPTION
+    Measures each image file named, and each image file in each folder named:
+    its size in pixels, its resolution in dots per inch (taken on the vertical
+    axis, as the desktop application does) and its colour class. With a setting
+    it also judges each file as the application's inspector does: a resolution
+    below the demanded one fails, and so does a colour class other than the
+    demanded one while the setting checks colour.
+
+    Files come out in the order given; the files of a folder in byte order of
+    their names, each sub-folder's files at its place in that order. Files are
+    measured in parallel on all cores; the output order never changes.
+
+    A folder yields the files whose names end in an image type that the
+    program reads; names starting with "." are left out. Files named on the
+    command line are always measured; one that cannot be read measures 0 x 0.
+
+OPTIONS
+    -r, --recursive
+        Walk folders to any depth. A symbolic link back to a folder already
+        walked is reported and skipped, so link loops end.
+
+    -f, --format lines|tsv|csv|json
+        lines (default): one tab-separated line per file: path, pixels high,
+        pixels wide, dpi, colour class, colour-space name.
+        tsv, csv: a header row, then one row per file with the measure, the
+        verdicts and the details. Tabs, line ends and backslashes in a tsv
+        field are written \t, \n, \r and \\; csv quotes as RFC 4180.
+        json: one document as described by docs/inspect-json-schema.json,
+        with the measure, the verdicts and the details.
+
+    -s, --setting NAME
+        Judge against the setting of that name, from the same list as the
+        application (its built-in settings while none are stored). A setting
+        whose controls are disabled, such as None, checks no colour.
+
+    --dpi N
+        Demand N dots per inch (75 demands 72, as in the application).
+
+    --colour CMYK|RGB|Grayscale|any
+        Demand that colour class; any checks no colour. --color is the same.
+        With --setting, --dpi and --colour replace the setting's values.
+
+    --report FILE
+        Write the application's batch report of these files to FILE, judged
+        against the setting; - writes it to standard output instead of the
+        measure. Needs a setting.
+
+    --ok, --wrong
+        List the images that pass (--ok) or fail (--wrong) in the report.
+        Neither given: both are listed.
+
+    --fields LIST
+        The fields of each report entry, comma-separated: path, name, size,
+        color, dpi. Default: all five. Only the listed color and dpi are
+        judged in the report, as in the application.
+
+    -j, --jobs N
+        Measure on N threads instead of one per core.
+
+    -h, --help
+        Print this page.
+
+    --version
+        Print the version.
+
+DETAILS
+    The tsv, csv and json formats add: where the resolution came from (jfif,
+    exif, png-phys, tiff, other or none), both axes of it and whether they
+    differ, a JPEG whose JFIF and EXIF resolutions disagree, the embedded ICC
+    profile's description and colour model, a warning when that model does
+    not suit the pixels or CMYK pixels carry no profile, bits per sample, an
+    alpha channel, the number of pages, the print size at the recorded
+    resolution, and with a setting the largest print size it allows.
+
+EXIT STATUS
+    0   every file passes (or, without a setting, at least one was readable)
+    1   at least one file fails the setting (in a report: the report counts
+        an error)
+    2   a usage error, nothing readable to check, or output that could not
+        be written
+)";
+}
+
+} // namespace quorvel::inspect

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "report/ReportOptions.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvel::inspect {
+
+enum class OutputFormat { Lines, Tsv, Csv, Json };
+
+// What the command line asks for.
+struct InspectOptions {
+    std::vector<std::string> paths;
+    bool recursive = false;
+    OutputFormat format = OutputFormat::Lines;
+    std::optional<std::string> settingName;
+    std::optional<int> dpi;
+    std::optional<std::string> colour; // "CMYK", "RGB", "Grayscale" or "any"
+    std::optional<std::string> reportFile; // "-" writes the report to standard output
+    ReportOptions reportOptions{1, 1, 1, 1, 1, 1, 1}; // the report pre-panel's boxes as they start
+    int jobs = 0; // 0: one per core
+    bool help = false;
+    bool version = false;
+
+    // A setting is judged against when one is named or built.
+    bool judges() const { return settingName || dpi || colour; }
+    // Details cost a little; only the machine-readable formats show them.
+    bool wantsDetails() const { return format != OutputFormat::Lines; }
+};
+
+struct ParseResult {
+    InspectOptions options;
+    std::string error; // empty when the command line is usable
+};
+
+// Reads the arguments after the program name.
+ParseResult parseArguments(const std::vector<std::string>& arguments);
+
+// The manual page printed by --help.
+std::string helpText();
+
+} // namespace quorvel::inspect

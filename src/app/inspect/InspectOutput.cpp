@@ -1,0 +1,403 @@
+#include "app/inspect/InspectOutput.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace quorvel::inspect {
+namespace {
+
+using Cell = std::optional<std::string>; // absent: no value (empty cell, JSON null)
+
+std::string number(double value, int decimals)
+{
+    char buffer[64];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (error != std::errc())
+        return "0";
+    std::string text(buffer, end);
+    if (text.find('.') != std::string::npos) {
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.back() == '.')
+            text.pop_back();
+    }
+    return text == "-0" ? "0" : text;
+}
+
+Cell optionalNumber(const std::optional<double>& value, int decimals)
+{
+    return value ? Cell(number(*value, decimals)) : std::nullopt;
+}
+
+const char* truth(bool value)
+{
+    return value ? "true" : "false";
+}
+
+std::string classLabel(ColourClass colourClass)
+{
+    const std::string_view label = colourLabel(colourClass);
+    return label.empty() ? "Other" : std::string(label);
+}
+
+std::string_view rowLabel(int row)
+{
+    switch (row) {
+    case 0: return colourLabel(ColourClass::CMYK);
+    case 1: return colourLabel(ColourClass::RGB);
+    case 2: return colourLabel(ColourClass::Grayscale);
+    default: return {};
+    }
+}
+
+const char* colourVerdictKey(ColourVerdict verdict)
+{
+    switch (verdict) {
+    case ColourVerdict::Pass: return "pass";
+    case ColourVerdict::Fail: return "fail";
+    case ColourVerdict::Off: return "off";
+    case ColourVerdict::None: break;
+    }
+    return "none";
+}
+
+// Everything a row or an object shows of one record, worked out once.
+struct Facts {
+    bool readable;
+    int32_t dpi;
+    bool details; // shown: asked for and the file readable
+    ProfileWarning profileWarning = ProfileWarning::None;
+    std::optional<PrintSize> printSize;
+    std::optional<PrintSize> largest;
+};
+
+Facts factsOf(const InspectRecord& r, const std::optional<JudgeSetting>& setting)
+{
+    Facts f;
+    f.readable = isReadable(r.measure);
+    f.dpi = measuredDpi(r.measure.pixelsHigh, r.measure.heightPoints);
+    f.details = r.hasDetails && f.readable;
+    if (f.details) {
+        const ImageDetails& d = r.details;
+        f.profileWarning = profileWarning(d, pixelModel(r.measure.colourSpaceName));
+        f.printSize = printSizeAtRecorded(r.measure.pixelsWide, r.measure.pixelsHigh, d.horizontalDpi, d.verticalDpi);
+        if (setting)
+            f.largest = largestPrintSize(r.measure.pixelsWide, r.measure.pixelsHigh, requiredDpi(setting->rules.sliderValue));
+    }
+    return f;
+}
+
+// ---- tsv and csv
+
+std::vector<Cell> cellsOf(const InspectRecord& r, const Facts& f)
+{
+    const ImageMeasure& m = r.measure;
+    const ImageDetails& d = r.details;
+    std::vector<Cell> cells {
+        r.path, truth(f.readable), std::to_string(m.pixelsHigh), std::to_string(m.pixelsWide), std::to_string(f.dpi),
+        classLabel(m.colourClass), m.colourSpaceName,
+    };
+    if (r.verdict) {
+        cells.push_back(std::string(r.verdict->fails() ? "fail" : "pass"));
+        cells.push_back(std::string(r.verdict->dpiFails ? "fail" : "pass"));
+        cells.push_back(std::string(colourVerdictKey(r.verdict->colour)));
+    } else {
+        cells.insert(cells.end(), 3, std::nullopt);
+    }
+    if (!f.details) {
+        cells.resize(columnNames().size());
+        return cells;
+    }
+    auto size = [&cells](const std::optional<PrintSize>& s) {
+        cells.push_back(s ? Cell(number(s->widthMm(), 1)) : std::nullopt);
+        cells.push_back(s ? Cell(number(s->heightMm(), 1)) : std::nullopt);
+        cells.push_back(s ? Cell(number(s->widthInches, 2)) : std::nullopt);
+        cells.push_back(s ? Cell(number(s->heightInches, 2)) : std::nullopt);
+    };
+    cells.push_back(std::string(resolutionSourceKey(d.resolutionSource)));
+    cells.push_back(optionalNumber(d.horizontalDpi, 2));
+    cells.push_back(optionalNumber(d.verticalDpi, 2));
+    cells.push_back(truth(resolutionsDiffer(d)));
+    cells.push_back(truth(d.conflictingExifDpi.has_value()));
+    cells.push_back(optionalNumber(d.conflictingExifDpi, 2));
+    cells.push_back(truth(d.hasProfile));
+    cells.push_back(d.hasProfile ? Cell(d.profileDescription) : std::nullopt);
+    cells.push_back(std::string(colourModelKey(d.profileModel)));
+    cells.push_back(std::string(profileWarningKey(f.profileWarning)));
+    cells.push_back(d.bitsPerSample ? Cell(std::to_string(*d.bitsPerSample)) : std::nullopt);
+    cells.push_back(truth(d.alpha));
+    cells.push_back(d.pages ? Cell(std::to_string(*d.pages)) : std::nullopt);
+    size(f.printSize);
+    size(f.largest);
+    return cells;
+}
+
+void tsvField(std::string& out, const std::string& text)
+{
+    for (const char c : text) {
+        switch (c) {
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\\': out += "\\\\"; break;
+        default: out += c;
+        }
+    }
+}
+
+void csvField(std::string& out, const std::string& text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string::npos) {
+        out += text;
+        return;
+    }
+    out += '"';
+    for (const char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+void writeTable(std::string& out, bool csv, const std::vector<InspectRecord>& records,
+                const std::optional<JudgeSetting>& setting)
+{
+    const char separator = csv ? ',' : '\t';
+    const char* lineEnd = csv ? "\r\n" : "\n";
+    auto row = [&](const std::vector<Cell>& cells) {
+        for (size_t i = 0; i < cells.size(); ++i) {
+            if (i > 0)
+                out += separator;
+            if (cells[i])
+                csv ? csvField(out, *cells[i]) : tsvField(out, *cells[i]);
+        }
+        out += lineEnd;
+    };
+    row(std::vector<Cell>(columnNames().begin(), columnNames().end()));
+    for (const InspectRecord& record : records)
+        row(cellsOf(record, factsOf(record, setting)));
+}
+
+// ---- json
+
+// Paths are bytes; JSON is UTF-8. A byte that is not part of valid UTF-8
+// becomes U+FFFD.
+void jsonString(std::string& out, std::string_view text)
+{
+    out += '"';
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            if (c == '"' || c == '\\') {
+                out += '\\';
+                out += static_cast<char>(c);
+            } else if (c < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                out += escaped;
+            } else {
+                out += static_cast<char>(c);
+            }
+            ++i;
+            continue;
+        }
+        size_t length = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 0;
+        bool valid = length > 0 && i + length <= text.size();
+        for (size_t k = 1; valid && k < length; ++k)
+            valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+        if (valid && length >= 3) { // no overlong forms, surrogates or code points past U+10FFFF
+            const auto second = static_cast<unsigned char>(text[i + 1]);
+            valid = !(c == 0xE0 && second < 0xA0) && !(c == 0xED && second >= 0xA0) && !(c == 0xF0 && second < 0x90)
+                && !(c == 0xF4 && second >= 0x90);
+        }
+        if (valid) {
+            out.append(text.substr(i, length));
+            i += length;
+        } else {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+    out += '"';
+}
+
+class JsonObject {
+public:
+    explicit JsonObject(std::string& out) : m_out(out) { m_out += '{'; }
+    ~JsonObject() { m_out += '}'; }
+    std::string& key(std::string_view name)
+    {
+        if (!m_first)
+            m_out += ',';
+        m_first = false;
+        m_out += '"';
+        m_out += name;
+        m_out += "\":";
+        return m_out;
+    }
+    void raw(std::string_view name, std::string_view value) { key(name) += value; }
+    void text(std::string_view name, std::string_view value) { jsonString(key(name), value); }
+    void optionalText(std::string_view name, const std::optional<std::string>& value)
+    {
+        value ? text(name, *value) : raw(name, "null");
+    }
+    void integer(std::string_view name, long long value) { raw(name, std::to_string(value)); }
+    void boolean(std::string_view name, bool value) { raw(name, truth(value)); }
+    void optionalNumber(std::string_view name, const std::optional<double>& value, int decimals)
+    {
+        raw(name, value ? number(*value, decimals) : "null");
+    }
+
+private:
+    std::string& m_out;
+    bool m_first = true;
+};
+
+void jsonPrintSize(JsonObject& parent, std::string_view name, const std::optional<PrintSize>& size)
+{
+    if (!size) {
+        parent.raw(name, "null");
+        return;
+    }
+    JsonObject o(parent.key(name));
+    o.raw("width_mm", number(size->widthMm(), 1));
+    o.raw("height_mm", number(size->heightMm(), 1));
+    o.raw("width_in", number(size->widthInches, 2));
+    o.raw("height_in", number(size->heightInches, 2));
+}
+
+void jsonDetails(JsonObject& parent, const InspectRecord& r, const Facts& f)
+{
+    if (!f.details) {
+        parent.raw("details", "null");
+        return;
+    }
+    const ImageDetails& d = r.details;
+    JsonObject o(parent.key("details"));
+    {
+        JsonObject resolution(o.key("resolution"));
+        resolution.text("source", resolutionSourceKey(d.resolutionSource));
+        resolution.optionalNumber("horizontal_dpi", d.horizontalDpi, 2);
+        resolution.optionalNumber("vertical_dpi", d.verticalDpi, 2);
+        resolution.boolean("axes_differ", resolutionsDiffer(d));
+        resolution.boolean("jfif_exif_conflict", d.conflictingExifDpi.has_value());
+        resolution.optionalNumber("exif_dpi", d.conflictingExifDpi, 2);
+    }
+    if (d.hasProfile) {
+        JsonObject profile(o.key("profile"));
+        profile.text("description", d.profileDescription);
+        profile.text("model", colourModelKey(d.profileModel));
+    } else {
+        o.raw("profile", "null");
+    }
+    o.text("profile_warning", profileWarningKey(f.profileWarning));
+    o.raw("bits_per_sample", d.bitsPerSample ? std::to_string(*d.bitsPerSample) : "null");
+    o.boolean("alpha", d.alpha);
+    o.raw("pages", d.pages ? std::to_string(*d.pages) : "null");
+    jsonPrintSize(o, "print_size", f.printSize);
+    jsonPrintSize(o, "largest_print_size", f.largest);
+}
+
+void writeJson(std::string& out, const std::vector<InspectRecord>& records, const std::optional<JudgeSetting>& setting)
+{
+    JsonObject document(out);
+    document.text("schema", "quorvel-inspect/1");
+    if (setting) {
+        JsonObject s(document.key("setting"));
+        s.optionalText("name", setting->title.empty() ? std::nullopt : std::optional<std::string>(setting->title));
+        const std::string_view colour = rowLabel(setting->rules.selectedRow);
+        s.optionalText("colour", colour.empty() ? std::nullopt : std::optional<std::string>(std::string(colour)));
+        s.boolean("colour_check", setting->rules.matrixEnabled);
+        s.integer("dpi", setting->rules.sliderValue);
+        s.integer("required_dpi", requiredDpi(setting->rules.sliderValue));
+    } else {
+        document.raw("setting", "null");
+    }
+    int readable = 0, passed = 0, failed = 0;
+    {
+        std::string& list = document.key("files");
+        list += '[';
+        bool first = true;
+        for (const InspectRecord& r : records) {
+            if (!first)
+                list += ',';
+            first = false;
+            list += "\n";
+            const Facts f = factsOf(r, setting);
+            readable += f.readable ? 1 : 0;
+            JsonObject o(list);
+            o.text("path", r.path);
+            o.boolean("readable", f.readable);
+            o.integer("pixels_high", r.measure.pixelsHigh);
+            o.integer("pixels_wide", r.measure.pixelsWide);
+            o.integer("dpi", f.dpi);
+            o.text("colour_class", classLabel(r.measure.colourClass));
+            o.optionalText("colour_space", r.measure.colourSpaceName);
+            if (r.verdict) {
+                (r.verdict->fails() ? failed : passed) += 1;
+                JsonObject v(o.key("verdict"));
+                v.boolean("pass", !r.verdict->fails());
+                v.text("dpi", r.verdict->dpiFails ? "fail" : "pass");
+                v.text("colour", colourVerdictKey(r.verdict->colour));
+            } else {
+                o.raw("verdict", "null");
+            }
+            jsonDetails(o, r, f);
+        }
+        list += "\n]";
+    }
+    JsonObject summary(document.key("summary"));
+    summary.integer("files", static_cast<long long>(records.size()));
+    summary.integer("readable", readable);
+    summary.raw("passed", setting ? std::to_string(passed) : "null");
+    summary.raw("failed", setting ? std::to_string(failed) : "null");
+}
+
+// ---- lines: what the tool printed before it had options
+
+void writeLines(std::string& out, const std::vector<InspectRecord>& records)
+{
+    for (const InspectRecord& r : records) {
+        out += r.path;
+        out += '\t' + std::to_string(r.measure.pixelsHigh);
+        out += '\t' + std::to_string(r.measure.pixelsWide);
+        out += '\t' + std::to_string(measuredDpi(r.measure.pixelsHigh, r.measure.heightPoints));
+        out += '\t';
+        out += classLabel(r.measure.colourClass);
+        out += '\t';
+        out += r.measure.colourSpaceName.value_or(std::string());
+        out += '\n';
+    }
+}
+
+} // namespace
+
+const std::vector<std::string>& columnNames()
+{
+    static const std::vector<std::string> names {
+        "path", "readable", "pixels_high", "pixels_wide", "dpi", "colour_class", "colour_space",
+        "verdict", "dpi_verdict", "colour_verdict",
+        "resolution_source", "horizontal_dpi", "vertical_dpi", "axes_differ", "jfif_exif_conflict", "exif_dpi",
+        "profile", "profile_description", "profile_model", "profile_warning",
+        "bits_per_sample", "alpha", "pages",
+        "print_width_mm", "print_height_mm", "print_width_in", "print_height_in",
+        "largest_width_mm", "largest_height_mm", "largest_width_in", "largest_height_in",
+    };
+    return names;
+}
+
+void writeRecords(std::string& out, OutputFormat format, const std::vector<InspectRecord>& records,
+                  const std::optional<JudgeSetting>& setting)
+{
+    switch (format) {
+    case OutputFormat::Lines: writeLines(out, records); return;
+    case OutputFormat::Tsv: writeTable(out, false, records, setting); return;
+    case OutputFormat::Csv: writeTable(out, true, records, setting); return;
+    case OutputFormat::Json:
+        writeJson(out, records, setting);
+        out += '\n';
+        return;
+    }
+}
+
+} // namespace quorvel::inspect

@@ -1,0 +1,363 @@
+// quorvel-inspect: its command line, folder walks, parallel order, output
+// formats against the documented JSON schema, and its exit status.
+#include "app/inspect/FileWalk.h"
+#include "app/inspect/InspectCore.h"
+#include "app/inspect/InspectOptions.h"
+#include "app/inspect/InspectOutput.h"
+#include "platform/header/ImageFileReader.h"
+#include "support/TestImages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace quorvel::test {
+namespace {
+
+using namespace quorvel::inspect;
+
+// Validates the subset of JSON Schema that docs/inspect-json-schema.json uses;
+// a keyword outside that subset is an error too, so the schema cannot grow
+// past what is checked here.
+class SchemaValidator {
+public:
+    explicit SchemaValidator(const QJsonObject& root) : m_root(root) {}
+
+    QStringList validate(const QJsonValue& value) const
+    {
+        QStringList errors;
+        check(value, m_root, QStringLiteral("$"), errors);
+        return errors;
+    }
+
+private:
+    static bool hasType(const QJsonValue& v, const QString& type)
+    {
+        if (type == QLatin1String("object")) return v.isObject();
+        if (type == QLatin1String("array")) return v.isArray();
+        if (type == QLatin1String("string")) return v.isString();
+        if (type == QLatin1String("boolean")) return v.isBool();
+        if (type == QLatin1String("null")) return v.isNull();
+        if (type == QLatin1String("number")) return v.isDouble();
+        if (type == QLatin1String("integer")) return v.isDouble() && v.toDouble() == std::floor(v.toDouble());
+        return false;
+    }
+
+    void check(const QJsonValue& v, QJsonObject schema, const QString& at, QStringList& errors) const
+    {
+        static const QSet<QString> known{"$schema", "$id", "title", "description", "type", "required",
+                                         "additionalProperties", "properties", "items", "$ref", "$defs",
+                                         "const", "enum", "minimum", "exclusiveMinimum"};
+        for (const QString& keyword : schema.keys())
+            if (!known.contains(keyword))
+                errors << at + QStringLiteral(": schema keyword not checked here: ") + keyword;
+        if (schema.contains(QLatin1String("$ref"))) {
+            const QString ref = schema.value(QLatin1String("$ref")).toString();
+            const QString prefix = QStringLiteral("#/$defs/");
+            if (!ref.startsWith(prefix)) {
+                errors << at + QStringLiteral(": unsupported reference ") + ref;
+                return;
+            }
+            check(v, m_root.value(QLatin1String("$defs")).toObject().value(ref.mid(prefix.size())).toObject(), at, errors);
+        }
+        if (schema.contains(QLatin1String("type"))) {
+            const QJsonValue type = schema.value(QLatin1String("type"));
+            const QJsonArray types = type.isArray() ? type.toArray() : QJsonArray{type};
+            bool matches = false;
+            for (const QJsonValue& t : types)
+                matches = matches || hasType(v, t.toString());
+            if (!matches) {
+                errors << at + QStringLiteral(": wrong type");
+                return;
+            }
+        }
+        if (schema.contains(QLatin1String("const")) && v != schema.value(QLatin1String("const")))
+            errors << at + QStringLiteral(": not the constant");
+        if (schema.contains(QLatin1String("enum")) && !schema.value(QLatin1String("enum")).toArray().contains(v))
+            errors << at + QStringLiteral(": not one of the enumerated values: ") + QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact);
+        if (v.isDouble()) {
+            if (schema.contains(QLatin1String("minimum")) && v.toDouble() < schema.value(QLatin1String("minimum")).toDouble())
+                errors << at + QStringLiteral(": below the minimum");
+            if (schema.contains(QLatin1String("exclusiveMinimum"))
+                && v.toDouble() <= schema.value(QLatin1String("exclusiveMinimum")).toDouble())
+                errors << at + QStringLiteral(": not above the minimum");
+        }
+        if (v.isObject()) {
+            const QJsonObject object = v.toObject();
+            const QJsonObject properties = schema.value(QLatin1String("properties")).toObject();
+            for (const QJsonValue& name : schema.value(QLatin1String("required")).toArray())
+                if (!object.contains(name.toString()))
+                    errors << at + QStringLiteral(": missing ") + name.toString();
+            for (auto it = object.begin(); it != object.end(); ++it) {
+                if (properties.contains(it.key()))
+                    check(it.value(), properties.value(it.key()).toObject(), at + QLatin1Char('.') + it.key(), errors);
+                else if (schema.value(QLatin1String("additionalProperties")) == QJsonValue(false))
+                    errors << at + QStringLiteral(": unexpected ") + it.key();
+            }
+        }
+        if (v.isArray() && schema.contains(QLatin1String("items"))) {
+            const QJsonArray items = v.toArray();
+            for (qsizetype i = 0; i < items.size(); ++i)
+                check(items.at(i), schema.value(QLatin1String("items")).toObject(), at + QStringLiteral("[%1]").arg(i), errors);
+        }
+    }
+
+    QJsonObject m_root;
+};
+
+SchemaValidator schema()
+{
+    QFile file(QStringLiteral(QUORVEL_JSON_SCHEMA));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return SchemaValidator(QJsonDocument::fromJson(file.readAll()).object());
+}
+
+struct ToolRun {
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+class InspectTool : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        cmyk300 = image(QStringLiteral("cmyk300.tif"), {40, 30, Model::CMYK, 300.0});
+        rgb72 = image(QStringLiteral("rgb72.jpg"), {40, 30, Model::RGB, 72.0});
+        grey150 = image(QStringLiteral("grey150.png"), {40, 30, Model::Grey, 150.0});
+        broken = dir.filePath(QStringLiteral("broken.jpg"));
+        QFile file(broken);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("\xFF\xD8\xFF and nothing more");
+    }
+
+    QString image(const QString& name, const ImageSpecForTest& recipe)
+    {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(writeTestImage(path, recipe));
+        return path;
+    }
+
+    // The real binary, with its defaults store in a home of its own.
+    ToolRun run(const QStringList& arguments) const
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(dir.path());
+        process.start(QStringLiteral(QUORVEL_INSPECT), arguments);
+        EXPECT_TRUE(process.waitForFinished(30000));
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+                process.readAllStandardError()};
+    }
+
+    std::vector<InspectRecord> records(const QStringList& files, bool details) const
+    {
+        std::vector<std::string> paths;
+        for (const QString& f : files)
+            paths.push_back(QFile::encodeName(f).toStdString());
+        return measureFiles(paths, reader, details, 2);
+    }
+
+    QTemporaryDir dir;
+    platform::ImageFileReader reader;
+    QString cmyk300, rgb72, grey150, broken;
+};
+
+TEST_F(InspectTool, ExitStatusLikeALinter)
+{
+    QDir(dir.path()).mkdir(QStringLiteral("empty"));
+    struct Case { QStringList arguments; int code; };
+    const Case cases[] = {
+        {{}, 2},
+        {{QStringLiteral("--bogus"), cmyk300}, 2},
+        {{QStringLiteral("--dpi"), QStringLiteral("-3"), cmyk300}, 2},
+        {{QStringLiteral("--setting"), QStringLiteral("No Such Setting"), cmyk300}, 2},
+        {{QStringLiteral("--report"), QStringLiteral("r.txt"), cmyk300}, 2}, // a report needs a setting
+        {{QStringLiteral("--wrong"), cmyk300}, 2},                             // and --wrong a report
+        {{QStringLiteral("empty")}, 2},
+        {{broken}, 2},                                                          // nothing readable
+        {{QStringLiteral("--dpi"), QStringLiteral("72"), broken}, 2},
+        {{cmyk300, broken}, 0},                                                 // no setting: nothing fails
+        {{QStringLiteral("--setting"), QStringLiteral("Pre-Press"), cmyk300}, 0},
+        {{QStringLiteral("--setting"), QStringLiteral("Pre-Press"), cmyk300, rgb72}, 1},
+        {{QStringLiteral("--setting"), QStringLiteral("None"), rgb72, grey150}, 0}, // colour check off, 0 dpi
+        {{QStringLiteral("--colour"), QStringLiteral("any"), QStringLiteral("--dpi"), QStringLiteral("75"), rgb72}, 0},
+        {{QStringLiteral("--dpi"), QStringLiteral("72"), rgb72, broken}, 1},   // unreadable fails a demand
+        {{QStringLiteral("--setting=Web"), QStringLiteral("--colour"), QStringLiteral("rgb"), rgb72}, 0},
+        {{QStringLiteral("--setting"), QStringLiteral("Pre-Press"), QStringLiteral("--report"), QStringLiteral("-"),
+          QStringLiteral("--fields"), QStringLiteral("dpi"), cmyk300}, 0},
+    };
+    for (const Case& c : cases) {
+        const ToolRun r = run(c.arguments);
+        EXPECT_EQ(r.code, c.code) << c.arguments.join(QLatin1Char(' ')).toStdString() << "\n" << r.err.toStdString();
+        if (c.code == 2 && c.arguments.isEmpty()) {
+            EXPECT_TRUE(r.err.contains("--help"));
+        }
+    }
+    const ToolRun help = run({QStringLiteral("--help")});
+    EXPECT_EQ(help.code, 0);
+    for (const char* section : {"SYNOPSIS", "OPTIONS", "EXIT STATUS", "--setting", "--report", "--format"})
+        EXPECT_TRUE(help.out.contains(section)) << section;
+}
+
+TEST_F(InspectTool, PlainLinesStayAsTheyWere)
+{
+    const ToolRun r = run({QStringLiteral("rgb72.jpg"), QStringLiteral("broken.jpg"), QStringLiteral("cmyk300.tif")});
+    EXPECT_EQ(r.out.toStdString(), "rgb72.jpg\t30\t40\t72\tRGB\tCalibratedRGB\n"
+                                   "broken.jpg\t0\t0\t-2147483648\tOther\t\n"
+                                   "cmyk300.tif\t30\t40\t300\tCMYK\tDeviceCMYK\n");
+}
+
+// Formats beyond the five the tool reads itself go through libvips, which
+// the tool loads from its module only when such a file comes.
+TEST_F(InspectTool, OtherFormatsGoThroughTheLibvipsModule)
+{
+    const QString avif = dir.filePath(QStringLiteral("photo.avif"));
+    if (!writeTestImage(avif, {24, 18, Model::RGB, 72.0}))
+        GTEST_SKIP() << "libvips writes no AVIF here";
+    const ToolRun r = run({QStringLiteral("photo.avif")});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("photo.avif\t18\t24\t")) << r.out.toStdString();
+    EXPECT_FALSE(r.err.contains("not found"));
+}
+
+TEST_F(InspectTool, CommandLineReadsOptionsAndRefusesNonsense)
+{
+    const ParseResult ok = parseArguments({"-r", "--format=csv", "--setting", "Web", "--report", "r.txt", "--wrong",
+                                           "--fields", "name,colour", "-j", "3", "--", "--odd name.jpg", "a.png"});
+    ASSERT_EQ(ok.error, "");
+    const InspectOptions& o = ok.options;
+    EXPECT_TRUE(o.recursive);
+    EXPECT_EQ(o.format, OutputFormat::Csv);
+    EXPECT_EQ(o.settingName, "Web");
+    EXPECT_EQ(o.jobs, 3);
+    EXPECT_EQ(o.paths, (std::vector<std::string>{"--odd name.jpg", "a.png"}));
+    const ReportOptions& b = o.reportOptions;
+    EXPECT_EQ((std::array{b.pictOk, b.pictWrong, b.pictPath, b.pictName, b.pictSize, b.pictColor, b.pictDpi}),
+              (std::array{0, 1, 0, 1, 0, 1, 0}));
+
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"--format", "xml", "a"}, {"--dpi", "12x", "a"}, {"--colour", "purple", "a"}, {"--fields", "path,size,weight", "--report", "r", "--dpi", "1", "a"},
+             {"--jobs", "0", "a"}, {"--setting"}, {"--recursive=yes", "a"}, {"--dpi", "72"}})
+        EXPECT_NE(parseArguments(bad).error, "") << bad.front();
+}
+
+TEST_F(InspectTool, FoldersWalkInAStableOrderAndLinkLoopsEnd)
+{
+    QDir root(dir.filePath(QStringLiteral("tree")));
+    ASSERT_TRUE(root.mkpath(QStringLiteral("sub/deeper")));
+    for (const char* name : {"b.jpg", "a.PNG", ".hidden.jpg", "notes.txt", "sub/c.tif", "sub/deeper/d.jpg"}) {
+        QFile f(root.filePath(QLatin1String(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(QFile::link(root.path(), root.filePath(QStringLiteral("sub/loop"))));   // back up: a loop
+    ASSERT_TRUE(QFile::link(root.filePath(QStringLiteral("sub")), root.filePath(QStringLiteral("z")))); // sideways
+    const auto isImage = [](std::string_view name) {
+        return name.ends_with(".jpg") || name.ends_with(".PNG") || name.ends_with(".tif");
+    };
+    const std::string base = QFile::encodeName(root.path()).toStdString();
+
+    const WalkResult deep = collectFiles({"missing.jpg", base}, true, isImage);
+    EXPECT_EQ(deep.files, (std::vector<std::string>{"missing.jpg", base + "/a.PNG", base + "/b.jpg", base + "/sub/c.tif",
+                                                    base + "/sub/deeper/d.jpg"}));
+    ASSERT_EQ(deep.warnings.size(), 2u);
+    EXPECT_NE(deep.warnings[0].find("sub/loop: symbolic link loop"), std::string::npos) << deep.warnings[0];
+    EXPECT_NE(deep.warnings[1].find("/z: folder already walked"), std::string::npos) << deep.warnings[1];
+
+    const WalkResult shallow = collectFiles({base + "/"}, false, isImage);
+    EXPECT_EQ(shallow.files, (std::vector<std::string>{base + "/a.PNG", base + "/b.jpg"}));
+    EXPECT_TRUE(shallow.warnings.empty());
+}
+
+TEST_F(InspectTool, ParallelMeasureKeepsTheArgumentOrder)
+{
+    QStringList files;
+    for (int i = 0; i < 24; ++i)
+        files << image(QStringLiteral("%1.png").arg(23 - i), {8, 10 + i, Model::RGB, 72.0});
+    const std::vector<InspectRecord> measured = records(files, false);
+    ASSERT_EQ(measured.size(), 24u);
+    for (int i = 0; i < 24; ++i) {
+        EXPECT_EQ(measured[i].path, QFile::encodeName(files[i]).toStdString());
+        EXPECT_EQ(measured[i].measure.pixelsHigh, 10 + i);
+    }
+}
+
+TEST_F(InspectTool, JsonFollowsItsSchema)
+{
+    const SchemaValidator validator = schema();
+    const QString alpha = image(QStringLiteral("alpha.png"), {40, 30, Model::RGBA, 300.0});
+    JudgeSetting prePress{"Pre-Press", RuleControls{0, true, 300}, 1};
+    JudgeSetting none{"", RuleControls{-1, false, 0}, 1};
+    for (const std::optional<JudgeSetting>& setting : {std::optional<JudgeSetting>(), std::optional(prePress), std::optional(none)}) {
+        std::vector<InspectRecord> rs = records({cmyk300, rgb72, grey150, broken, alpha}, true);
+        if (setting)
+            judgeAll(rs, *setting);
+        std::string out;
+        writeRecords(out, OutputFormat::Json, rs, setting);
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(out), &error);
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << out;
+        EXPECT_EQ(validator.validate(document.object()), QStringList()) << out;
+    }
+
+    // End to end, and the validator is not a pushover.
+    const ToolRun r = run({QStringLiteral("--format"), QStringLiteral("json"), QStringLiteral("--setting"), QStringLiteral("Pre-Press"),
+                       cmyk300, rgb72, broken});
+    EXPECT_EQ(r.code, 1);
+    QJsonObject document = QJsonDocument::fromJson(r.out).object();
+    EXPECT_EQ(validator.validate(document), QStringList());
+    const QJsonArray files = document.value(QLatin1String("files")).toArray();
+    ASSERT_EQ(files.size(), 3);
+    EXPECT_EQ(files[0][QLatin1String("verdict")][QLatin1String("pass")], QJsonValue(true));
+    EXPECT_EQ(files[1][QLatin1String("verdict")][QLatin1String("colour")], QJsonValue(QStringLiteral("fail")));
+    EXPECT_EQ(files[2][QLatin1String("details")], QJsonValue(QJsonValue::Null));
+    EXPECT_EQ(files[0][QLatin1String("details")][QLatin1String("profile_warning")], QJsonValue(QStringLiteral("cmyk-without-profile")));
+    EXPECT_EQ(document[QLatin1String("summary")][QLatin1String("failed")], QJsonValue(2));
+
+    QJsonObject extra = document;
+    extra.insert(QStringLiteral("surprise"), 1);
+    EXPECT_FALSE(validator.validate(extra).isEmpty());
+    QJsonObject missing = document;
+    QJsonArray list = missing.value(QLatin1String("files")).toArray();
+    QJsonObject first = list.first().toObject();
+    first.remove(QStringLiteral("dpi"));
+    first.insert(QStringLiteral("colour_class"), QStringLiteral("Purple"));
+    list.replace(0, first);
+    missing.insert(QStringLiteral("files"), list);
+    EXPECT_EQ(validator.validate(missing).size(), 2);
+}
+
+TEST_F(InspectTool, TablesEscapeWhatWouldBreakARow)
+{
+    const QString odd = image(QStringLiteral("we\"ird,\tname.png"), {40, 30, Model::RGB, 72.0});
+    std::vector<InspectRecord> rs = records({odd, broken}, true);
+    const size_t columns = columnNames().size();
+    for (const OutputFormat format : {OutputFormat::Tsv, OutputFormat::Csv}) {
+        std::string out;
+        writeRecords(out, format, rs, std::nullopt);
+        const bool csv = format == OutputFormat::Csv;
+        const std::string path = QFile::encodeName(dir.path()).toStdString();
+        EXPECT_NE(out.find(csv ? "\"" + path + "/we\"\"ird,\tname.png\"" : path + "/we\"ird,\\tname.png"), std::string::npos)
+            << out;
+        // Every row has every column, the header first.
+        const QList<QByteArray> rows = QByteArray::fromStdString(out).split('\n');
+        ASSERT_EQ(rows.size(), 4); // header, two rows, and the end
+        EXPECT_TRUE(rows[0].startsWith("path"));
+        EXPECT_EQ(static_cast<size_t>(rows[2].count(csv ? ',' : '\t')), columns - 1);
+    }
+}
+
+} // namespace
+} // namespace quorvel::test

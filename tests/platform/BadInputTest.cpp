@@ -1,0 +1,317 @@
+// Files that are not images, or not whole ones: never a crash, never a hang,
+// never a measure made up from a broken header.
+#include "HandMadeImages.h"
+#include "HeaderTestSupport.h"
+#include "support/TestImages.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <future>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+namespace quorvel::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+void expectUnreadable(const std::string& path)
+{
+    const ImageHeader header = readHeaderOf(path);
+    EXPECT_FALSE(header.readable) << path;
+    EXPECT_EQ(header.pixelsHigh, 0);
+    EXPECT_EQ(header.pixelsWide, 0);
+    EXPECT_FALSE(header.colourSpaceName.has_value());
+    const ImageMeasure m = measureImage(path, platform::ImageFileReader());
+    EXPECT_EQ(m.heightPoints, 0.0f);
+    EXPECT_EQ(m.colourClass, ColourClass::Other);
+}
+
+// Reads on another thread; a reader stuck on a pipe is freed by opening the
+// pipe's other end, so a failure cannot hang the suite.
+ImageHeader readWithin(const std::string& path, std::chrono::milliseconds limit, bool* inTime)
+{
+    auto result = std::async(std::launch::async, [path] { return readHeaderOf(path); });
+    *inTime = result.wait_for(limit) == std::future_status::ready;
+    if (!*inTime) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    return result.get();
+}
+
+struct BadInput {
+    const char* name;
+    std::function<std::string()> make; // returns the path to read
+};
+
+void PrintTo(const BadInput& c, std::ostream* os) { *os << c.name; }
+
+class NotAnImage : public ::testing::TestWithParam<BadInput> {};
+
+TEST_P(NotAnImage, IsUnreadable)
+{
+    expectUnreadable(GetParam().make());
+}
+
+std::string fileWith(const std::string& name, const Bytes& bytes)
+{
+    const std::string path = scratchPath(name);
+    writeBytes(path, bytes);
+    return path;
+}
+
+INSTANTIATE_TEST_SUITE_P(Header, NotAnImage, ::testing::Values(
+    BadInput{"Missing", [] { return scratchPath("no-such-file.jpg"); }},
+    BadInput{"EmptyPath", [] { return std::string(); }},
+    BadInput{"Folder", [] { return scratchDir().path().toStdString(); }},
+    BadInput{"EmptyFile", [] { return fileWith("empty.png", {}); }},
+    BadInput{"Text", [] { return fileWith("text.jpg", Bytes{'h', 'e', 'l', 'l', 'o', '\n'}); }},
+    BadInput{"Garbage", [] {
+        Bytes b(5000);
+        for (size_t i = 0; i < b.size(); ++i)
+            b[i] = static_cast<unsigned char>(i * 7919 % 251);
+        return fileWith("garbage.tif", b);
+    }},
+    BadInput{"JpegMagicOnly", [] { return fileWith("magic.jpg", Bytes{0xFF, 0xD8, 0xFF}); }},
+    BadInput{"PngSignatureOnly", [] { return fileWith("magic.png", Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}); }},
+    BadInput{"TiffHeaderPointingNowhere", [] { return fileWith("magic.tif", Bytes{'I', 'I', 42, 0, 0xF0, 0xFF, 0xFF, 0x0F}); }},
+    BadInput{"TiffHeightBeyondRange", [] {
+        // One IFD: width 10, height 3,000,000,000; a size no measure can hold.
+        Bytes b = {'I', 'I', 42, 0, 8, 0, 0, 0, 3, 0};
+        auto entry = [&b](uint16_t tag, uint16_t type, uint32_t value) {
+            b.insert(b.end(), {uint8_t(tag), uint8_t(tag >> 8), uint8_t(type), 0, 1, 0, 0, 0});
+            b.insert(b.end(), {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)});
+        };
+        entry(256, 4, 10);
+        entry(257, 4, 3000000000u);
+        entry(273, 4, 8);
+        b.insert(b.end(), {0, 0, 0, 0});
+        return fileWith("tall.tif", b);
+    }},
+    BadInput{"WebpRiffOnly", [] { return fileWith("magic.webp", Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'E', 'B', 'P'}); }},
+    BadInput{"GifSignatureOnly", [] { return fileWith("magic.gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 1}); }},
+    BadInput{"DevNull", [] { return std::string("/dev/null"); }},
+    BadInput{"DevZero", [] { return std::string("/dev/zero"); }},
+    BadInput{"SymlinkToFolder", [] {
+        const std::string link = scratchPath("link-to-folder.jpg");
+        ::unlink(link.c_str());
+        (void)::symlink(scratchDir().path().toStdString().c_str(), link.c_str());
+        return link;
+    }}), [](const auto& info) { return std::string(info.param.name); });
+
+// Every cut inside the header leaves the file unreadable; the format's own
+// writer decides where the header ends.
+struct Cut {
+    const char* name;
+    const char* suffix;
+    std::function<size_t(const Bytes&)> headerEnd;
+};
+
+void PrintTo(const Cut& c, std::ostream* os) { *os << c.name; }
+
+size_t jpegHeaderEnd(const Bytes& b)
+{
+    for (size_t i = 2; i + 3 < b.size();) {
+        const size_t length = size_t(b[i + 2]) << 8 | b[i + 3];
+        if (b[i + 1] == 0xDA)
+            return i + 2 + length; // the end of the first scan header
+        i += 2 + length;
+    }
+    return 0;
+}
+
+size_t pngHeaderEnd(const Bytes& b)
+{
+    for (size_t i = 8; i + 8 <= b.size();) {
+        const size_t length = size_t(b[i]) << 24 | size_t(b[i + 1]) << 16 | size_t(b[i + 2]) << 8 | b[i + 3];
+        if (std::equal(b.begin() + i + 4, b.begin() + i + 8, "IDAT"))
+            return i + 8; // up to and with the first image data chunk's header
+        i += 12 + length;
+    }
+    return 0;
+}
+
+size_t tiffHeaderEnd(const Bytes& b)
+{
+    // Little-endian, as libvips writes it: the first directory and its entries.
+    const size_t ifd = b[4] | b[5] << 8 | b[6] << 16 | size_t(b[7]) << 24;
+    const size_t count = b[ifd] | b[ifd + 1] << 8;
+    return ifd + 2 + 12 * count;
+}
+
+class CutShort : public ::testing::TestWithParam<Cut> {};
+
+TEST_P(CutShort, InsideTheHeaderIsUnreadable)
+{
+    const Cut& c = GetParam();
+    const std::string whole = scratchPath(std::string("whole-") + c.name + c.suffix);
+    ImageSpecForTest spec;
+    spec.width = 64;
+    spec.height = 48;
+    spec.dpi = 300;
+    ASSERT_TRUE(writeTestImage(QString::fromStdString(whole), spec));
+    ASSERT_TRUE(readHeaderOf(whole).readable);
+    const Bytes bytes = readBytes(whole);
+    const size_t end = c.headerEnd(bytes);
+    ASSERT_GT(end, 8u);
+    ASSERT_LE(end, bytes.size());
+
+    const std::string cutPath = scratchPath(std::string("cut-") + c.name + c.suffix);
+    // Every length near either end of the header, a sample in between.
+    std::vector<size_t> lengths;
+    const size_t stride = std::max<size_t>(7, end / 60);
+    for (size_t length = 1; length < end; ++length)
+        if (length < 40 || length + 80 > end || length % stride == 0)
+            lengths.push_back(length);
+    for (size_t length : lengths) {
+        writeBytes(cutPath, Bytes(bytes.begin(), bytes.begin() + length));
+        SCOPED_TRACE("cut after " + std::to_string(length) + " of " + std::to_string(end) + " header bytes");
+        expectUnreadable(cutPath);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Header, CutShort, ::testing::Values(
+    Cut{"Jpeg", ".jpg", jpegHeaderEnd},
+    Cut{"Png", ".png", pngHeaderEnd},
+    Cut{"Tiff", ".tif", tiffHeaderEnd},
+    Cut{"Webp", ".webp", [](const Bytes&) { return size_t(30); }},
+    Cut{"Gif", ".gif", [](const Bytes&) { return size_t(13); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A sound header before missing or broken pixel data keeps its measure.
+TEST(Header, SoundHeaderWithoutPixelDataKeepsItsMeasure)
+{
+    for (const char* suffix : {".jpg", ".png"}) {
+        const std::string whole = scratchPath(std::string("data-whole") + suffix);
+        ImageSpecForTest spec;
+        spec.width = 64;
+        spec.height = 48;
+        spec.dpi = 300;
+        ASSERT_TRUE(writeTestImage(QString::fromStdString(whole), spec));
+        const Bytes bytes = readBytes(whole);
+        const size_t end = suffix == std::string(".jpg") ? jpegHeaderEnd(bytes) : pngHeaderEnd(bytes);
+        Bytes cut(bytes.begin(), bytes.begin() + end);
+        cut.insert(cut.end(), 7, 0xA5); // a little of something that is not image data
+        const std::string path = scratchPath(std::string("data-cut") + suffix);
+        writeBytes(path, cut);
+        const ImageHeader header = readHeaderOf(path);
+        EXPECT_TRUE(header.readable) << suffix;
+        EXPECT_EQ(header.pixelsHigh, 48) << suffix;
+        EXPECT_EQ(inspectedDpi(path), 300) << suffix;
+    }
+}
+
+TEST(Header, NamedPipeIsRefusedAtOnce)
+{
+    const std::string fifo = scratchPath("pipe.jpg");
+    ::unlink(fifo.c_str());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string link = scratchPath("link-to-pipe.png");
+    ::unlink(link.c_str());
+    ASSERT_EQ(::symlink(fifo.c_str(), link.c_str()), 0);
+    for (const std::string& path : {fifo, link}) {
+        bool inTime = false;
+        const ImageHeader header = readWithin(path, 5s, &inTime);
+        EXPECT_TRUE(inTime) << path << " blocked the reader";
+        EXPECT_FALSE(header.readable) << path;
+    }
+}
+
+TEST(Header, SymlinkToAnImageIsRead)
+{
+    const std::string target = scratchPath("link-target.png");
+    ASSERT_TRUE(writePng(target, PngSpec {}));
+    const std::string link = scratchPath("link-to-image");
+    ::unlink(link.c_str());
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    EXPECT_TRUE(readHeaderOf(link).readable);
+}
+
+TEST(Header, FileWithoutReadPermissionIsUnreadable)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
+    const std::string path = scratchPath("locked.png");
+    ASSERT_TRUE(writePng(path, PngSpec {}));
+    ASSERT_EQ(::chmod(path.c_str(), 0), 0);
+    expectUnreadable(path);
+}
+
+// What a header claims is reported, never allocated or decoded.
+TEST(Header, HugeClaimedSizeIsReportedNotAllocated)
+{
+    PngSpec spec;
+    spec.width = 1;
+    spec.height = 1;
+    const std::string small = scratchPath("claim-small.png");
+    ASSERT_TRUE(writePng(small, spec));
+    Bytes bytes = readBytes(small);
+    // Rewrite IHDR to 2^31-1 square, with its checksum.
+    const uint32_t side = 0x7FFFFFFF;
+    for (int i = 0; i < 2; ++i)
+        for (int k = 0; k < 4; ++k)
+            bytes[16 + 4 * i + k] = static_cast<unsigned char>(side >> (24 - 8 * k));
+    const uLong crc = crc32(crc32(0, nullptr, 0), bytes.data() + 12, 17);
+    for (int k = 0; k < 4; ++k)
+        bytes[29 + k] = static_cast<unsigned char>(crc >> (24 - 8 * k));
+    const std::string huge = scratchPath("claim-huge.png");
+    writeBytes(huge, bytes);
+
+    const ImageHeader header = readHeaderOf(huge);
+    ASSERT_TRUE(header.readable);
+    EXPECT_EQ(header.pixelsHigh, 0x7FFFFFFF);
+    EXPECT_EQ(header.pixelsWide, 0x7FFFFFFF);
+}
+
+// The report measures files in parallel: the same answers from many threads.
+TEST(Header, ParallelReadsAgreeWithSerialOnes)
+{
+    std::vector<std::string> paths;
+    const Model models[] = {Model::RGB, Model::CMYK, Model::Grey};
+    for (const char* suffix : {".jpg", ".png", ".tif", ".webp"})
+        for (Model model : models) {
+            ImageSpecForTest spec;
+            spec.model = model;
+            spec.dpi = 150 + 50 * static_cast<int>(model);
+            spec.height = 10 + static_cast<int>(model);
+            const std::string path = scratchPath("parallel-" + std::to_string(int(model)) + suffix);
+            ASSERT_TRUE(writeTestImage(QString::fromStdString(path), spec));
+            paths.push_back(path);
+        }
+    paths.push_back(scratchPath("parallel-missing.jpg"));
+    writeBytes(scratchPath("parallel-cut.jpg"), Bytes{0xFF, 0xD8, 0xFF, 0xE1, 0x10});
+    paths.push_back(scratchPath("parallel-cut.jpg"));
+
+    std::vector<ImageHeader> serial;
+    for (const auto& p : paths)
+        serial.push_back(readHeaderOf(p));
+
+    std::atomic<int> mismatches {0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int round = 0; round < 25; ++round)
+                for (size_t i = 0; i < paths.size(); ++i) {
+                    const ImageHeader h = readHeaderOf(paths[i]);
+                    if (h.readable != serial[i].readable || h.pixelsHigh != serial[i].pixelsHigh
+                        || h.verticalDpi != serial[i].verticalDpi || h.colourSpaceName != serial[i].colourSpaceName)
+                        ++mismatches;
+                }
+        });
+    for (auto& t : threads)
+        t.join();
+    EXPECT_EQ(mismatches.load(), 0);
+}
+
+} // namespace
+} // namespace quorvel::test

@@ -1,0 +1,92 @@
+// quorvel-inspect, run as a script would run it.
+#include "HandMadeImages.h"
+#include "HeaderTestSupport.h"
+#include "support/TestImages.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace quorvel::test {
+namespace {
+
+struct InspectRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+InspectRun inspect(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(QUORVEL_INSPECT_BINARY), arguments);
+    InspectRun run;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+TEST(Inspect, PrintsOneLinePerFileInOrder)
+{
+    ImageSpecForTest cmyk;
+    cmyk.width = 40;
+    cmyk.height = 30;
+    cmyk.model = Model::CMYK;
+    cmyk.dpi = 300;
+    const QString cmykPath = QString::fromStdString(scratchPath("inspect-cmyk.tif"));
+    ASSERT_TRUE(writeTestImage(cmykPath, cmyk));
+
+    JpegSpec cm;
+    cm.width = 20;
+    cm.height = 13;
+    cm.jfifUnit = 2;
+    cm.yDensity = cm.xDensity = 118; // 299.72 dpi, shown as 299
+    const QString cmPath = QString::fromStdString(scratchPath("inspect-cm.jpg"));
+    ASSERT_TRUE(writeJpeg(cmPath.toStdString(), cm));
+
+    PngSpec greyNoPhys;
+    greyNoPhys.colourType = 0;
+    const QString greyPath = QString::fromStdString(scratchPath("inspect-grey.png"));
+    ASSERT_TRUE(writePng(greyPath.toStdString(), greyNoPhys));
+
+    const QString labPath = QString::fromStdString(scratchPath("inspect-lab.tif"));
+    TiffSpec lab;
+    lab.photometric = 8; // CIE L*a*b*
+    lab.samples = 3;
+    ASSERT_TRUE(writeTiff(labPath.toStdString(), lab));
+
+    const QString missing = QString::fromStdString(scratchPath("inspect-missing.jpg"));
+
+    const InspectRun run = inspect({cmykPath, missing, cmPath, greyPath, labPath, cmykPath});
+    EXPECT_EQ(run.exitCode, 0);
+    const QByteArray expected = (cmykPath + "\t30\t40\t300\tCMYK\tDeviceCMYK\n"
+                                 + missing + "\t0\t0\t-2147483648\tOther\t\n"
+                                 + cmPath + "\t13\t20\t299\tRGB\tCalibratedRGB\n"
+                                 + greyPath + "\t13\t20\t72\tGrayscale\tCalibratedGray\n"
+                                 + labPath + "\t13\t20\t72\tOther\tLab\n"
+                                 + cmykPath + "\t30\t40\t300\tCMYK\tDeviceCMYK\n")
+                                    .toUtf8();
+    EXPECT_EQ(run.out, expected);
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.constData();
+}
+
+TEST(Inspect, NothingReadableStillListsEveryFileAndSaysSoInItsStatus)
+{
+    const InspectRun run = inspect({QStringLiteral("/dev/null"), QStringLiteral("/nowhere/missing.png")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out.count('\n'), 2);
+}
+
+TEST(Inspect, WithoutArgumentsPointsToHelpAndFails)
+{
+    const InspectRun run = inspect({});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.contains("--help")) << "points the user to the manual";
+}
+
+} // namespace
+} // namespace quorvel::test
