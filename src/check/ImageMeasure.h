@@ -10,6 +10,19 @@ namespace quorvel {
 
 struct ImageDetails; // check/ImageDetails.h
 
+// Why a file could not be measured. The measure of such a file stays empty;
+// the reason is for the user, in the details and the pipeline output.
+enum class UnreadableReason {
+    None,             // the file was read
+    NotAnImage,       // no image format recognises its first bytes
+    NotSupported,     // an image format that nothing here can read
+    Damaged,          // a recognised format whose header is broken or cut short
+    TooLarge,         // the header claims more than is ever allocated
+    TimedOut,         // the reader gave no answer in time
+    PermissionDenied, // the file cannot be opened for reading
+    Vanished,         // the file is no longer there (or is not a regular file)
+};
+
 // What the file itself records, read from its header by the image loader.
 struct ImageHeader {
     bool readable = false;
@@ -18,6 +31,8 @@ struct ImageHeader {
     // Vertical resolution in dots per inch; absent when the file records none.
     std::optional<double> verticalDpi;
     std::optional<std::string> colourSpaceName;
+    // Set whenever `readable` is false.
+    UnreadableReason unreadableReason = UnreadableReason::None;
 };
 
 // The measure of one image file as the rules see it.
@@ -27,6 +42,7 @@ struct ImageMeasure {
     float heightPoints = 0.0f; // physical height at the recorded resolution, in 1/72 inch
     std::optional<std::string> colourSpaceName;
     ColourClass colourClass = ColourClass::Other;
+    UnreadableReason unreadableReason = UnreadableReason::None;
 };
 
 // The loader as the check sees it: reads a header, never decodes pixels.

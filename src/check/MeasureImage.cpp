@@ -7,8 +7,12 @@ namespace quorvel {
 ImageMeasure measureFromHeader(const ImageHeader& header)
 {
     ImageMeasure measure;
-    if (!header.readable)
+    if (!header.readable) {
+        // A reader that gave no reason still failed: say at least that.
+        measure.unreadableReason = header.unreadableReason == UnreadableReason::None ? UnreadableReason::Damaged
+                                                                                     : header.unreadableReason;
         return measure;
+    }
 
     measure.pixelsHigh = header.pixelsHigh;
     measure.pixelsWide = header.pixelsWide;
