@@ -3,14 +3,18 @@
 // files carrying a 1 MB CMYK profile) and prints its figures:
 //   - the measure: median of the per-file medians, and the slowest file;
 //     libvips' own header load beside it for comparison;
+//   - the same for layered documents (version 1 and 2, a 1 MB profile and
+//     thumbnails ahead of the resolution) and bitmaps of every header version;
 //   - the peak memory that a measure adds, small image against large;
 //   - the preview of a 24-megapixel JPEG and of a 12-megapixel CMYK TIFF.
 //
 //   bench/measure_bench [files]
+#include "check/ImageDetails.h"
 #include "check/ImageMeasure.h"
 #include "platform/PreviewMaker.h"
 #include "platform/VipsRuntime.h"
 #include "platform/header/ImageFileReader.h"
+#include "PsdBmpFiles.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -22,6 +26,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <fstream>
 #include <cstdio>
 #include <vector>
 
@@ -89,6 +94,79 @@ double vipsHeaderMicros(const QString& path)
     return timer.nsecsElapsed() / 1000.0;
 }
 
+// Median over the files of each file's median of 15 measures, with or
+// without the details.
+double medianMeasure(const QStringList& files, const platform::ImageFileReader& reader, bool details)
+{
+    std::vector<double> medians;
+    for (const QString& path : files) {
+        const std::string file = QFile::encodeName(path).toStdString();
+        std::vector<double> runs;
+        for (int r = 0; r < 15; ++r) {
+            ImageDetails d;
+            QElapsedTimer timer;
+            timer.start();
+            if (details)
+                (void)measureImage(file, reader, d);
+            else
+                (void)measureImage(file, reader);
+            runs.push_back(timer.nsecsElapsed() / 1000.0);
+        }
+        medians.push_back(medianOf(runs));
+    }
+    return medianOf(medians);
+}
+
+bool writeBytes(const QString& path, const test::Bytes& bytes)
+{
+    std::ofstream out(QFile::encodeName(path).toStdString(), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return bool(out);
+}
+
+// Layered documents and bitmaps as print work brings them.
+bool writePsdBmpCorpus(const QTemporaryDir& dir, int count, QStringList& psd, QStringList& bmp)
+{
+    VipsBlob* blob = nullptr;
+    test::Bytes profile;
+    if (vips_profile_load("cmyk", &blob, nullptr) == 0 && blob) {
+        size_t length = 0;
+        const auto* data = static_cast<const unsigned char*>(vips_blob_get(blob, &length));
+        profile.assign(data, data + length);
+        vips_area_unref(VIPS_AREA(blob));
+    }
+    for (int i = 0; i < count; ++i) {
+        test::PsdSpec s;
+        s.version = i % 4 == 3 ? 2 : 1;
+        s.width = 2000 + i % 500;
+        s.height = 1500 + i % 300;
+        s.mode = i % 2 ? 4 : 3;
+        s.channels = s.mode == 4 ? 4 : 3;
+        s.resolution = test::PsdSpec::Resolution{300, 300, uint16_t(1 + i % 2)};
+        s.fillerResources = 20;
+        s.fillerBytes = i % 3 == 0 ? 4096 : 256; // thumbnails, paths, guides
+        s.layers = i % 7;
+        s.layersInTaggedBlock = i % 5 == 0;
+        if (s.mode == 4)
+            s.profile = profile;
+        const QString path = dir.filePath(QStringLiteral("d%1.%2").arg(i).arg(s.version == 2 ? "psb" : "psd"));
+        test::BmpSpec b;
+        const uint32_t headers[] = {12, 40, 108, 124};
+        b.headerSize = headers[i % 4];
+        b.bitCount = b.headerSize == 12 ? 8 : (i % 3 == 0 ? 8 : 24);
+        b.width = 1000 + i % 300;
+        b.height = (i % 2 ? -1 : 1) * (800 + i % 200);
+        b.xPerMetre = b.yPerMetre = 11811;
+        b.greyPalette = i % 6 == 0;
+        const QString bmpPath = dir.filePath(QStringLiteral("b%1.bmp").arg(i));
+        if (!writeBytes(path, test::psdBytes(s)) || !writeBytes(bmpPath, test::bmpBytes(b)))
+            return false;
+        psd << path;
+        bmp << bmpPath;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -150,6 +228,19 @@ int main(int argc, char** argv)
     std::printf("  slowest file's median:      %8.1f us   (target <= 2000 us)  %s\n", slowest,
                 qPrintable(slowestFile.section(QLatin1Char('/'), -1)));
     std::printf("  libvips header load, median:%8.1f us   (for comparison)\n", medianOf(vipsMedians));
+
+    QStringList psd, bmp;
+    if (!writePsdBmpCorpus(dir, std::max(12, count / 10), psd, bmp))
+        return 1;
+    for (const QString& path : psd + bmp) // warm the cache
+        (void)measureImage(QFile::encodeName(path).toStdString(), reader);
+    std::printf("measure of layered documents (%lld, every other CMYK with a %zu KiB profile, 20 resources"
+                " ahead of the resolution) and bitmaps (%lld, every header version), median per file:\n",
+                static_cast<long long>(psd.size()), profileSize / 1024, static_cast<long long>(bmp.size()));
+    std::printf("  PSD/PSB measure: %8.1f us, with details %8.1f us   (target <= 100 us)\n",
+                medianMeasure(psd, reader, false), medianMeasure(psd, reader, true));
+    std::printf("  BMP measure:     %8.1f us, with details %8.1f us   (target <= 100 us)\n",
+                medianMeasure(bmp, reader, false), medianMeasure(bmp, reader, true));
 
     // Memory: the measure of a 48-megapixel file adds no more than a small one's.
     const QString small = dir.filePath(QStringLiteral("small.jpg"));

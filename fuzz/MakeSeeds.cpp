@@ -1,21 +1,26 @@
 // Writes the image seeds of corpus/image_header: small real files of every
 // format the header reader knows, and headers that claim far more than they
-// hold. Run once by hand when the seeds should change:
-//   cmake --build build --target make_fuzz_seeds && build/fuzz/make_fuzz_seeds fuzz/corpus/image_header
+// hold; with a second folder, the layered-document and bitmap seeds of
+// corpus/psd_bmp_header too. Run once by hand when the seeds should change:
+//   cmake --build build --target make_fuzz_seeds &&
+//   build/fuzz/make_fuzz_seeds fuzz/corpus/image_header fuzz/corpus/psd_bmp_header
 #include "HostileFiles.h"
+#include "PsdBmpFiles.h"
 #include "support/TestImages.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 using namespace quorvel::test;
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s corpus-folder\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s corpus-folder [psd-bmp-corpus-folder]\n", argv[0]);
         return 2;
     }
     const QDir dir(QFile::decodeName(argv[1]));
@@ -45,10 +50,66 @@ int main(int argc, char** argv)
         {"bomb.jpg", jpegClaiming(65000, 65000, false)},
         {"bomb-progressive.jpg", jpegClaiming(19000, 19000, true)},
         {"bomb.gif", gifClaiming(65535, 65535)},
+        {"bomb.psd", psdClaiming(300000, 300000)},
+        {"bomb.bmp", bmpClaiming(100000, 100000)},
+        {"small.psd", smallImage(QStringLiteral(".psd"))},
+        {"small.bmp", smallImage(QStringLiteral(".bmp"))},
     };
-    for (const Claimed& claim : claims) {
-        QFile file(dir.filePath(QLatin1String(claim.name)));
-        ok = !claim.bytes.isEmpty() && file.open(QIODevice::WriteOnly) && file.write(claim.bytes) == claim.bytes.size() && ok;
+    auto save = [&ok](const QDir& folder, const char* name, const QByteArray& bytes) {
+        QFile file(folder.filePath(QLatin1String(name)));
+        ok = !bytes.isEmpty() && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && ok;
+    };
+    for (const Claimed& claim : claims)
+        save(dir, claim.name, claim.bytes);
+    if (argc < 3)
+        return ok ? 0 : 1;
+
+    // Every colour mode, both versions, layers where each kind of file keeps
+    // them, a profile; bitmaps of every header version and depth.
+    const QDir psdBmp(QFile::decodeName(argv[2]));
+    ok = psdBmp.mkpath(QStringLiteral(".")) && ok;
+    auto bytes = [](const Bytes& b) { return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size())); };
+    // A profile header without tags: enough for the readers to parse.
+    Bytes profile(132, 0);
+    profile[3] = 132;
+    std::memcpy(profile.data() + 16, "RGB ", 4);
+    std::memcpy(profile.data() + 36, "acsp", 4);
+    struct Mode { uint16_t mode, channels, depth; };
+    for (const Mode m : {Mode{0, 1, 1}, Mode{1, 2, 16}, Mode{2, 1, 8}, Mode{3, 4, 8}, Mode{3, 3, 32}, Mode{4, 5, 8},
+                         Mode{7, 2, 8}, Mode{8, 1, 8}, Mode{9, 3, 16}}) {
+        for (uint16_t version : {1, 2}) {
+            PsdSpec s;
+            s.version = version;
+            s.mode = m.mode;
+            s.channels = m.channels;
+            s.depth = m.depth;
+            s.width = 5;
+            s.height = 3;
+            s.resolution = PsdSpec::Resolution{300, 300, uint16_t(1 + m.mode % 2)};
+            s.layers = m.mode + 1;
+            s.layersInTaggedBlock = m.depth > 8;
+            if (m.mode == 3)
+                s.profile = profile;
+            const std::string name = "mode" + std::to_string(m.mode) + "-" + std::to_string(m.depth) + (version == 2 ? ".psb" : ".psd");
+            save(psdBmp, name.c_str(), bytes(psdBytes(s)));
+        }
+    }
+    struct Bitmap { uint32_t header; uint16_t bits; uint32_t compression; int32_t height; };
+    for (const Bitmap b : {Bitmap{12, 8, 0, 3}, Bitmap{40, 1, 0, 3}, Bitmap{40, 4, 0, -3}, Bitmap{40, 16, 3, 3},
+                           Bitmap{40, 24, 0, 3}, Bitmap{108, 32, 3, -3}, Bitmap{124, 8, 0, 3}}) {
+        BmpSpec s;
+        s.width = 5;
+        s.height = b.height;
+        s.headerSize = b.header;
+        s.bitCount = b.bits;
+        s.compression = b.compression;
+        s.xPerMetre = s.yPerMetre = 11811;
+        s.greyPalette = b.bits == 1;
+        s.alphaMask = b.bits == 32 ? 0xFF000000 : 0;
+        if (b.header == 124)
+            s.profile = profile;
+        const std::string name = "v" + std::to_string(b.header) + "-" + std::to_string(b.bits) + ".bmp";
+        save(psdBmp, name.c_str(), bytes(bmpBytes(s)));
     }
     return ok ? 0 : 1;
 }

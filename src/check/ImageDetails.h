@@ -32,6 +32,7 @@ struct ImageDetails {
     std::optional<int> bitsPerSample;
     bool alpha = false;
     std::optional<int> pages; // absent where the format cannot say cheaply
+    std::optional<int> layers; // layered formats only
 };
 
 // The model of the pixels, from the loader's colour-space name: the three

@@ -33,7 +33,8 @@ void* collectLoaderSuffixes(VipsForeignClass* foreignClass, void* set, void*)
 QStringList askLibvips()
 {
     ensureVipsStarted();
-    std::set<std::string> suffixes;
+    // Read by the program's own header readers, whatever libvips has.
+    std::set<std::string> suffixes {"bmp", "dib", "psb", "psd"};
     vips_foreign_map("VipsForeignLoad", reinterpret_cast<VipsSListMap2Fn>(collectLoaderSuffixes), &suffixes,
                      nullptr);
     QStringList result;

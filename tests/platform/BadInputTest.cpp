@@ -2,6 +2,7 @@
 // never a measure made up from a broken header.
 #include "HandMadeImages.h"
 #include "HeaderTestSupport.h"
+#include "PsdBmpFiles.h"
 #include "support/TestImages.h"
 
 #include <algorithm>
@@ -23,10 +24,14 @@ namespace {
 
 using namespace std::chrono_literals;
 
-void expectUnreadable(const std::string& path)
+void expectUnreadable(const std::string& path, std::optional<UnreadableReason> why = std::nullopt)
 {
     const ImageHeader header = readHeaderOf(path);
     EXPECT_FALSE(header.readable) << path;
+    EXPECT_NE(header.unreadableReason, UnreadableReason::None) << path;
+    if (why) {
+        EXPECT_EQ(header.unreadableReason, *why) << path;
+    }
     EXPECT_EQ(header.pixelsHigh, 0);
     EXPECT_EQ(header.pixelsWide, 0);
     EXPECT_FALSE(header.colourSpaceName.has_value());
@@ -52,6 +57,7 @@ ImageHeader readWithin(const std::string& path, std::chrono::milliseconds limit,
 struct BadInput {
     const char* name;
     std::function<std::string()> make; // returns the path to read
+    UnreadableReason why;
 };
 
 void PrintTo(const BadInput& c, std::ostream* os) { *os << c.name; }
@@ -60,7 +66,7 @@ class NotAnImage : public ::testing::TestWithParam<BadInput> {};
 
 TEST_P(NotAnImage, IsUnreadable)
 {
-    expectUnreadable(GetParam().make());
+    expectUnreadable(GetParam().make(), GetParam().why);
 }
 
 std::string fileWith(const std::string& name, const Bytes& bytes)
@@ -70,21 +76,40 @@ std::string fileWith(const std::string& name, const Bytes& bytes)
     return path;
 }
 
+using r = UnreadableReason;
+
+std::string psdWith(const char* name, std::function<void(PsdSpec&)> tweak, size_t cutTo = 0)
+{
+    PsdSpec spec;
+    tweak(spec);
+    Bytes b = psdBytes(spec);
+    if (cutTo)
+        b.resize(cutTo);
+    return fileWith(name, b);
+}
+
+std::string bmpWith(const char* name, std::function<void(BmpSpec&)> tweak)
+{
+    BmpSpec spec;
+    tweak(spec);
+    return fileWith(name, bmpBytes(spec));
+}
+
 INSTANTIATE_TEST_SUITE_P(Header, NotAnImage, ::testing::Values(
-    BadInput{"Missing", [] { return scratchPath("no-such-file.jpg"); }},
-    BadInput{"EmptyPath", [] { return std::string(); }},
-    BadInput{"Folder", [] { return scratchDir().path().toStdString(); }},
-    BadInput{"EmptyFile", [] { return fileWith("empty.png", {}); }},
-    BadInput{"Text", [] { return fileWith("text.jpg", Bytes{'h', 'e', 'l', 'l', 'o', '\n'}); }},
+    BadInput{"Missing", [] { return scratchPath("no-such-file.jpg"); }, r::Vanished},
+    BadInput{"EmptyPath", [] { return std::string(); }, r::Vanished},
+    BadInput{"Folder", [] { return scratchDir().path().toStdString(); }, r::Vanished},
+    BadInput{"EmptyFile", [] { return fileWith("empty.png", {}); }, r::NotAnImage},
+    BadInput{"Text", [] { return fileWith("text.jpg", Bytes{'h', 'e', 'l', 'l', 'o', '\n'}); }, r::NotAnImage},
     BadInput{"Garbage", [] {
         Bytes b(5000);
         for (size_t i = 0; i < b.size(); ++i)
             b[i] = static_cast<unsigned char>(i * 7919 % 251);
         return fileWith("garbage.tif", b);
-    }},
-    BadInput{"JpegMagicOnly", [] { return fileWith("magic.jpg", Bytes{0xFF, 0xD8, 0xFF}); }},
-    BadInput{"PngSignatureOnly", [] { return fileWith("magic.png", Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}); }},
-    BadInput{"TiffHeaderPointingNowhere", [] { return fileWith("magic.tif", Bytes{'I', 'I', 42, 0, 0xF0, 0xFF, 0xFF, 0x0F}); }},
+    }, r::NotAnImage},
+    BadInput{"JpegMagicOnly", [] { return fileWith("magic.jpg", Bytes{0xFF, 0xD8, 0xFF}); }, r::Damaged},
+    BadInput{"PngSignatureOnly", [] { return fileWith("magic.png", Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}); }, r::Damaged},
+    BadInput{"TiffHeaderPointingNowhere", [] { return fileWith("magic.tif", Bytes{'I', 'I', 42, 0, 0xF0, 0xFF, 0xFF, 0x0F}); }, r::Damaged},
     BadInput{"TiffHeightBeyondRange", [] {
         // One IFD: width 10, height 3,000,000,000; a size no measure can hold.
         Bytes b = {'I', 'I', 42, 0, 8, 0, 0, 0, 3, 0};
@@ -97,17 +122,36 @@ INSTANTIATE_TEST_SUITE_P(Header, NotAnImage, ::testing::Values(
         entry(273, 4, 8);
         b.insert(b.end(), {0, 0, 0, 0});
         return fileWith("tall.tif", b);
-    }},
-    BadInput{"WebpRiffOnly", [] { return fileWith("magic.webp", Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'E', 'B', 'P'}); }},
-    BadInput{"GifSignatureOnly", [] { return fileWith("magic.gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 1}); }},
-    BadInput{"DevNull", [] { return std::string("/dev/null"); }},
-    BadInput{"DevZero", [] { return std::string("/dev/zero"); }},
+    }, r::TooLarge},
+    BadInput{"WebpRiffOnly", [] { return fileWith("magic.webp", Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'E', 'B', 'P'}); }, r::Damaged},
+    BadInput{"GifSignatureOnly", [] { return fileWith("magic.gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 1}); }, r::Damaged},
+    BadInput{"DevNull", [] { return std::string("/dev/null"); }, r::Vanished},
+    BadInput{"DevZero", [] { return std::string("/dev/zero"); }, r::Vanished},
     BadInput{"SymlinkToFolder", [] {
         const std::string link = scratchPath("link-to-folder.jpg");
         ::unlink(link.c_str());
         (void)::symlink(scratchDir().path().toStdString().c_str(), link.c_str());
         return link;
-    }}), [](const auto& info) { return std::string(info.param.name); });
+    }, r::Vanished},
+    BadInput{"PsdVersionUnknown", [] { return psdWith("v3.psd", [](PsdSpec& s) { s.version = 3; }); }, r::Damaged},
+    BadInput{"PsdModeUnknown", [] { return psdWith("mode5.psd", [](PsdSpec& s) { s.mode = 5; }); }, r::Damaged},
+    BadInput{"PsdRgbWithOneChannel", [] { return psdWith("thin.psd", [](PsdSpec& s) { s.channels = 1; }); }, r::Damaged},
+    BadInput{"PsdDepthUnknown", [] { return psdWith("depth12.psd", [](PsdSpec& s) { s.depth = 12; }); }, r::Damaged},
+    BadInput{"PsdBeyondItsVersionsLimit", [] { return psdWith("wide.psd", [](PsdSpec& s) { s.width = 30001; }); }, r::TooLarge},
+    BadInput{"PsbBeyondItsLimit", [] { return psdWith("tall.psb", [](PsdSpec& s) { s.version = 2; s.height = 300001; }); }, r::TooLarge},
+    // The resource section claims more than the file holds.
+    BadInput{"PsdResourcesCut", [] {
+        return psdWith("cut.psd", [](PsdSpec& s) { s.resolution = PsdSpec::Resolution{300, 300, 1}; }, 60);
+    }, r::Damaged},
+    BadInput{"BmpHeightBeyondFourGigabytes", [] { return bmpWith("tall.bmp", [](BmpSpec& s) { s.height = 0x7FFFFFFF; }); }, r::TooLarge},
+    BadInput{"BmpTopDownAtTheSmallestHeight", [] { return bmpWith("min.bmp", [](BmpSpec& s) { s.height = INT32_MIN; }); }, r::TooLarge},
+    BadInput{"BmpPixelsPastTheEnd", [] { return bmpWith("offset.bmp", [](BmpSpec& s) { s.pixelOffset = 1u << 30; }); }, r::Damaged},
+    BadInput{"BmpPixelsInsideTheHeader", [] { return bmpWith("inside.bmp", [](BmpSpec& s) { s.pixelOffset = 20; }); }, r::Damaged},
+    BadInput{"BmpDepthUnknown", [] { return bmpWith("depth7.bmp", [](BmpSpec& s) { s.bitCount = 7; }); }, r::Damaged},
+    BadInput{"BmpZeroWidth", [] { return bmpWith("empty.bmp", [](BmpSpec& s) { s.width = 0; }); }, r::Damaged},
+    // Two letters are not enough to call a file a bitmap.
+    BadInput{"TextStartingWithBM", [] { return fileWith("notes.bmp", Bytes{'B', 'M', 'W', ' ', 'r', 'e', 'n', 't', 'a', 'l', ' ', 'c', 'a', 'r', 's', '\n', 'x', 'y', 'z', 'w'}); }, r::NotAnImage}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Every cut inside the header leaves the file unreadable; the format's own
 // writer decides where the header ends.
@@ -188,6 +232,46 @@ INSTANTIATE_TEST_SUITE_P(Header, CutShort, ::testing::Values(
     Cut{"Gif", ".gif", [](const Bytes&) { return size_t(13); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The same for the formats laid out by hand: every cut before the end of the
+// last section length (a layered document) or before the first pixel byte
+// (a bitmap).
+TEST(HandMadeCutShort, InsideTheHeaderIsUnreadable)
+{
+    PsdSpec psd;
+    psd.resolution = PsdSpec::Resolution{300, 300, 2};
+    psd.layers = 3;
+    PsdSpec psb = psd;
+    psb.version = 2;
+    BmpSpec bmp;
+    bmp.headerSize = 124;
+    bmp.bitCount = 8;
+    const Bytes files[] = {psdBytes(psd), psdBytes(psb), bmpBytes(bmp)};
+    for (const Bytes& whole : files) {
+        const std::string path = scratchPath("handmade-cut");
+        writeBytes(path, whole);
+        ASSERT_TRUE(readHeaderOf(path).readable);
+        const bool isBmp = whole[0] == 'B';
+        // The end of the layer section's length, or the pixels' offset.
+        const size_t lengthBytes = whole[5] == 2 ? 8 : 4;
+        size_t end = 0;
+        if (isBmp) {
+            end = whole[10] | whole[11] << 8;
+        } else {
+            const size_t colour = size_t(whole[26]) << 24 | whole[27] << 16 | whole[28] << 8 | whole[29];
+            const size_t at = 30 + colour;
+            const size_t resources = size_t(whole[at]) << 24 | whole[at + 1] << 16 | whole[at + 2] << 8 | whole[at + 3];
+            end = at + 4 + resources + lengthBytes - 1;
+        }
+        for (size_t length = 1; length <= end; ++length) {
+            writeBytes(path, Bytes(whole.begin(), whole.begin() + length));
+            SCOPED_TRACE("cut after " + std::to_string(length) + " bytes");
+            // Too short to be recognised at all, or recognised and cut.
+            const size_t recognised = isBmp ? 18 : 4;
+            expectUnreadable(path, length < recognised ? UnreadableReason::NotAnImage : UnreadableReason::Damaged);
+        }
+    }
+}
+
 // A sound header before missing or broken pixel data keeps its measure.
 TEST(Header, SoundHeaderWithoutPixelDataKeepsItsMeasure)
 {
@@ -244,7 +328,7 @@ TEST(Header, FileWithoutReadPermissionIsUnreadable)
     const std::string path = scratchPath("locked.png");
     ASSERT_TRUE(writePng(path, PngSpec {}));
     ASSERT_EQ(::chmod(path.c_str(), 0), 0);
-    expectUnreadable(path);
+    expectUnreadable(path, UnreadableReason::PermissionDenied);
 }
 
 // What a header claims is reported, never allocated or decoded.

@@ -4,6 +4,7 @@
 #include "check/ImageMeasure.h"
 #include "platform/VipsRuntime.h"
 #include "platform/header/ImageFileReader.h"
+#include "PsdBmpFiles.h"
 #include "support/TestImages.h"
 
 #include <QFile>
@@ -139,6 +140,31 @@ QByteArray jfifAndExif(const QByteArray& bareJpeg, char jfifUnit, quint16 jfifDp
     return bareJpeg.left(2) + segment('\xE0', jfif) + segment('\xE1', exifAt(exifDpi)) + bareJpeg.mid(2);
 }
 
+test::Bytes bytesOf(const QByteArray& bytes)
+{
+    return test::Bytes(bytes.begin(), bytes.end());
+}
+
+auto psd(std::function<void(test::PsdSpec&)> tweak)
+{
+    return [tweak](const std::string& path) {
+        test::PsdSpec s;
+        tweak(s);
+        const test::Bytes b = test::psdBytes(s);
+        writeBytes(path, QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size())));
+    };
+}
+
+auto bmp(std::function<void(test::BmpSpec&)> tweak)
+{
+    return [tweak](const std::string& path) {
+        test::BmpSpec s;
+        tweak(s);
+        const test::Bytes b = test::bmpBytes(s);
+        writeBytes(path, QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size())));
+    };
+}
+
 struct Made {
     const char* name;
     std::function<void(const std::string& path)> make;
@@ -258,7 +284,64 @@ INSTANTIATE_TEST_SUITE_P(Files, HeaderDetails, ::testing::Values(
     Made{"pages.tif", writer([] { return pages(solid(3, VIPS_INTERPRETATION_sRGB, 300, 300), 3); }),
          [](const ImageDetails& d) { EXPECT_EQ(d.pages, 3); EXPECT_FALSE(d.alpha); }},
     Made{"frames.gif", writer([] { return pages(solid(3, VIPS_INTERPRETATION_sRGB, 72, 72), 2); }),
-         [](const ImageDetails& d) { EXPECT_EQ(d.pages, 2); EXPECT_EQ(d.resolutionSource, ResolutionSource::NotRecorded); }}
+         [](const ImageDetails& d) { EXPECT_EQ(d.pages, 2); EXPECT_EQ(d.resolutionSource, ResolutionSource::NotRecorded); }},
+    Made{"layers.psd", psd([](test::PsdSpec& s) {
+             s.channels = 4; // RGB and an alpha channel
+             s.layers = 3;
+             s.resolution = test::PsdSpec::Resolution{118.11 * 2.54, 59.055 * 2.54, 2};
+             s.profile = bytesOf(profileBytes("srgb"));
+         }),
+         [](const ImageDetails& d) {
+             expectAxes(d, ResolutionSource::Other, 300, 150);
+             EXPECT_EQ(d.layers, 3);
+             EXPECT_TRUE(d.alpha);
+             EXPECT_EQ(d.bitsPerSample, 8);
+             EXPECT_EQ(d.profileModel, ColourModel::RGB);
+             EXPECT_NE(d.profileDescription.find("sRGB"), std::string::npos) << d.profileDescription;
+         }},
+    Made{"layers16.psd", psd([](test::PsdSpec& s) {
+             s.mode = 1;
+             s.channels = 1;
+             s.depth = 16;
+             s.layers = 2;
+             s.layersInTaggedBlock = true;
+             s.profile = bytesOf(profileBytes("srgb"));
+         }),
+         [](const ImageDetails& d) {
+             EXPECT_EQ(d.layers, 2);
+             EXPECT_EQ(d.bitsPerSample, 16);
+             EXPECT_FALSE(d.alpha);
+             EXPECT_EQ(d.resolutionSource, ResolutionSource::NotRecorded);
+             EXPECT_EQ(profileWarning(d, ColourModel::Grey), ProfileWarning::ModelMismatch);
+         }},
+    Made{"layers.psb", psd([](test::PsdSpec& s) { s.version = 2; s.layers = 5; }),
+         [](const ImageDetails& d) { EXPECT_EQ(d.layers, 5); }},
+    Made{"layers16.psb", psd([](test::PsdSpec& s) { s.version = 2; s.depth = 16; s.layers = 6; s.layersInTaggedBlock = true; }),
+         [](const ImageDetails& d) { EXPECT_EQ(d.layers, 6); }},
+    Made{"flat.psd", psd([](test::PsdSpec& s) { s.mode = 4; s.channels = 4; }),
+         [](const ImageDetails& d) {
+             EXPECT_EQ(d.layers, 0);
+             EXPECT_FALSE(d.alpha);
+             EXPECT_EQ(profileWarning(d, ColourModel::CMYK), ProfileWarning::CmykWithoutProfile);
+         }},
+    Made{"grey-srgb.bmp", bmp([](test::BmpSpec& s) {
+             s.headerSize = 124;
+             s.bitCount = 8;
+             s.greyPalette = true;
+             s.xPerMetre = 11811;
+             s.yPerMetre = 5906;
+             s.profile = bytesOf(profileBytes("srgb"));
+         }),
+         [](const ImageDetails& d) {
+             expectAxes(d, ResolutionSource::Other, 300, 150);
+             EXPECT_EQ(d.bitsPerSample, 8);
+             EXPECT_FALSE(d.layers);
+             expectGreyWithRgbProfile(d);
+         }},
+    Made{"alpha.bmp", bmp([](test::BmpSpec& s) { s.headerSize = 108; s.bitCount = 32; s.compression = 3; s.alphaMask = 0xFF000000; }),
+         [](const ImageDetails& d) { EXPECT_TRUE(d.alpha); EXPECT_EQ(d.pages, 1); EXPECT_EQ(d.resolutionSource, ResolutionSource::NotRecorded); }},
+    Made{"opaque.bmp", bmp([](test::BmpSpec& s) { s.headerSize = 40; s.bitCount = 32; }),
+         [](const ImageDetails& d) { EXPECT_FALSE(d.alpha); EXPECT_EQ(d.bitsPerSample, 8); }}
 ), [](const ::testing::TestParamInfo<Made>& info) {
     std::string name = info.param.name;
     for (char& c : name)

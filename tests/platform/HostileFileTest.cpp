@@ -122,6 +122,16 @@ INSTANTIATE_TEST_SUITE_P(Files, HostileFile, ::testing::Values(
     // libvips draws only the frame, which is small.
     HostileCase{"GifBomb", [](const QDir& d) { return named(d, "bomb.gif", gifClaiming(65535, 65535)); },
                 Expect::Header, 65535, 65535, true},
+    // Past the first version's limit; the large variant may claim as much.
+    HostileCase{"PsdBomb", [](const QDir& d) { return named(d, "bomb.psd", psdClaiming(300000, 300000)); },
+                Expect::Unreadable},
+    HostileCase{"PsbAtItsLimit", [](const QDir& d) { return named(d, "bomb.psb", psdClaiming(300000, 300000, 2)); },
+                Expect::Header, 300000, 300000},
+    // More pixels than the format's 4 GiB, and just under them.
+    HostileCase{"BmpBomb", [](const QDir& d) { return named(d, "bomb.bmp", bmpClaiming(100000, 100000)); },
+                Expect::Unreadable},
+    HostileCase{"TopDownBmpUnderTheFormatsLimit", [](const QDir& d) { return named(d, "big.bmp", bmpClaiming(60000, -60000, 8)); },
+                Expect::Header, 60000, 60000},
     HostileCase{"SparseFourGigabytesNamedTif", [](const QDir& d) { return named(d, "sparse.tif", QByteArray(), kFourGiB); },
                 Expect::Unreadable},
     HostileCase{"SparseFourGigabytesBehindATiffBomb", [](const QDir& d) { return named(d, "sparse-bomb.tif", tiffClaiming(60000, 60000), kFourGiB); },
@@ -148,7 +158,7 @@ TEST(DamagedFile, EveryFormatCutShortOrBitFlipped)
     QTemporaryDir dir;
     platform::ImageFileReader reader;
     int copies = 0;
-    for (const char* suffix : {".jpg", ".png", ".tif", ".webp", ".gif"}) {
+    for (const char* suffix : {".jpg", ".png", ".tif", ".webp", ".gif", ".psd", ".bmp"}) {
         const QByteArray original = smallImage(QLatin1String(suffix));
         ASSERT_FALSE(original.isEmpty()) << suffix;
         QList<QByteArray> damaged;
@@ -161,6 +171,7 @@ TEST(DamagedFile, EveryFormatCutShortOrBitFlipped)
             ASSERT_TRUE(writeFile(path, bytes));
             const ImageMeasure m = measureImage(QFile::encodeName(path).toStdString(), reader);
             EXPECT_EQ(m.pixelsHigh > 0, m.pixelsWide > 0) << path.toStdString();
+            EXPECT_EQ(m.pixelsHigh == 0, m.unreadableReason != UnreadableReason::None) << path.toStdString();
             const QImage preview = platform::makePreview(path, kBounds);
             EXPECT_LE(preview.width(), kBounds.width());
             EXPECT_LE(preview.height(), kBounds.height());

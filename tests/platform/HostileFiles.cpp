@@ -1,5 +1,6 @@
 #include "HostileFiles.h"
 
+#include "PsdBmpFiles.h"
 #include "support/TestImages.h"
 
 #include <QFile>
@@ -113,8 +114,45 @@ QByteArray gifClaiming(quint16 width, quint16 height)
     return gif;
 }
 
+QByteArray psdClaiming(quint32 width, quint32 height, quint16 version)
+{
+    PsdSpec recipe;
+    recipe.version = version;
+    recipe.width = width;
+    recipe.height = height;
+    recipe.mode = 4;
+    recipe.channels = 4;
+    recipe.resolution = PsdSpec::Resolution{300, 300, 1};
+    const Bytes b = psdBytes(recipe);
+    return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));
+}
+
+QByteArray bmpClaiming(qint32 width, qint32 height, quint16 bitCount)
+{
+    BmpSpec recipe;
+    recipe.width = width;
+    recipe.height = height;
+    recipe.bitCount = bitCount;
+    recipe.headerSize = 124;
+    recipe.yPerMetre = recipe.xPerMetre = 11811;
+    const Bytes b = bmpBytes(recipe);
+    return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));
+}
+
 QByteArray smallImage(const QString& suffix)
 {
+    // Formats that nothing here writes are laid out by hand.
+    if (suffix == QLatin1String(".psd")) {
+        PsdSpec recipe;
+        recipe.width = 24;
+        recipe.height = 16;
+        recipe.resolution = PsdSpec::Resolution{300, 300, 1};
+        recipe.layers = 2;
+        const Bytes b = psdBytes(recipe);
+        return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));
+    }
+    if (suffix == QLatin1String(".bmp"))
+        return bmpClaiming(24, 16, 24);
     return written(suffix, {.width = 24, .height = 16, .model = Model::RGB, .dpi = 300});
 }
 

@@ -22,6 +22,14 @@ QByteArray jpegClaiming(quint16 width, quint16 height, bool progressive);
 // A small real GIF whose logical screen claims `width` x `height`.
 QByteArray gifClaiming(quint16 width, quint16 height);
 
+// A layered CMYK document at 300 dpi claiming `width` x `height`
+// (version 1, or 2 for the large variant), with no more than 64 bytes of pixels.
+QByteArray psdClaiming(quint32 width, quint32 height, quint16 version = 1);
+
+// A V5 bitmap at 300 dpi claiming `width` x `height` (negative: top-down),
+// with no more than 64 bytes of pixels when the claim is large.
+QByteArray bmpClaiming(qint32 width, qint32 height, quint16 bitCount = 24);
+
 // A small real image of the format of `suffix` (".jpg", ".png", ...).
 QByteArray smallImage(const QString& suffix);
 

@@ -50,7 +50,7 @@ const Module& module()
                 return m;
             m = Module{};
         }
-        std::fprintf(stderr, "quorvel-inspect: %s not found; only JPEG, PNG, TIFF, WebP and GIF can be read\n",
+        std::fprintf(stderr, "quorvel-inspect: %s not found; only JPEG, PNG, TIFF, WebP, GIF, PSD and BMP can be read\n",
                      inspect::vipsModuleName);
         return m;
     }();
@@ -67,7 +67,7 @@ QStringList readableImageSuffixes()
     if (module().readableSuffixes)
         module().readableSuffixes(&suffixes);
     else
-        suffixes = {"gif", "jpe", "jpeg", "jpg", "png", "tif", "tiff", "webp"};
+        suffixes = {"bmp", "dib", "gif", "jpe", "jpeg", "jpg", "png", "psb", "psd", "tif", "tiff", "webp"};
     return suffixes;
 }
 

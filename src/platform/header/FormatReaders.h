@@ -21,6 +21,13 @@ ImageHeader readPngHeader(HeaderFile& file, ImageDetails* details = nullptr);
 ImageHeader readTiffHeader(HeaderFile& file, ImageDetails* details = nullptr);
 ImageHeader readWebpHeader(HeaderFile& file, ImageDetails* details = nullptr);
 ImageHeader readGifHeader(HeaderFile& file, ImageDetails* details = nullptr);
+// Read by hand: the formats' own layouts, every offset checked against the
+// file's size and nothing allocated by what a header claims.
+ImageHeader readPsdHeader(HeaderFile& file, ImageDetails* details = nullptr);
+ImageHeader readBmpHeader(HeaderFile& file, ImageDetails* details = nullptr);
+// "BM" and an information header of a known size: two letters alone are
+// too common at the start of other files.
+bool looksLikeBmp(const unsigned char* start, size_t size);
 // Every other format libvips may read from hostile input, through the open
 // descriptor (the path is never opened again); a resolution only where the
 // file itself recorded one.
@@ -37,7 +44,17 @@ namespace othername {
 inline constexpr const char* lab = "Lab";
 inline constexpr const char* multiband = "Multiband";
 inline constexpr const char* deviceN = "DeviceN";
+inline constexpr const char* multichannel = "Multichannel";
+inline constexpr const char* duotone = "Duotone";
 } // namespace othername
+
+// An unreadable header and why.
+inline ImageHeader unreadable(UnreadableReason why)
+{
+    ImageHeader header;
+    header.unreadableReason = why;
+    return header;
+}
 
 // "RGB 32-bit", "Gray float": a recognised model at a depth that is not one
 // of the recognised ones.

@@ -14,24 +14,36 @@ constexpr size_t streamBufferSize = 64 * 1024;
 
 } // namespace
 
-std::unique_ptr<HeaderFile> HeaderFile::open(const std::string& path)
+std::unique_ptr<HeaderFile> HeaderFile::open(const std::string& path, UnreadableReason* why)
 {
+    UnreadableReason ignored {};
+    UnreadableReason& reason = why ? *why : ignored;
     // stat first: opening some devices has side effects of its own.
     struct stat info {};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
+        reason = errno == EACCES ? UnreadableReason::PermissionDenied : UnreadableReason::Vanished;
         return nullptr;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        reason = UnreadableReason::Vanished;
+        return nullptr;
+    }
     // The path may have been swapped for a pipe since: O_NONBLOCK keeps the
     // open from waiting for a writer, and fstat of what was opened decides.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
+    if (fd < 0) {
+        reason = errno == EACCES || errno == EPERM ? UnreadableReason::PermissionDenied : UnreadableReason::Vanished;
         return nullptr;
+    }
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0) {
+        reason = S_ISREG(info.st_mode) && info.st_size == 0 ? UnreadableReason::NotAnImage : UnreadableReason::Vanished;
         ::close(fd);
         return nullptr;
     }
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0)
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    reason = UnreadableReason::None;
     return std::unique_ptr<HeaderFile>(new HeaderFile(fd, info.st_size));
 }
 

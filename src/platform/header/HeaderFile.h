@@ -1,5 +1,7 @@
 #pragma once
 
+#include "check/ImageMeasure.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -13,7 +15,9 @@ namespace quorvel::platform::header {
 // could block on it.
 class HeaderFile {
 public:
-    static std::unique_ptr<HeaderFile> open(const std::string& path);
+    // On failure, `why` (when given) says whether the file is gone, not a
+    // regular file any more, unreadable for lack of permission, or empty.
+    static std::unique_ptr<HeaderFile> open(const std::string& path, UnreadableReason* why = nullptr);
     ~HeaderFile();
     HeaderFile(const HeaderFile&) = delete;
     HeaderFile& operator=(const HeaderFile&) = delete;

@@ -20,7 +20,7 @@ std::string depthVariantName(const char* model, int bits, bool isFloat)
 
 namespace {
 
-enum class Format { Jpeg, Png, Tiff, Webp, Gif, Other };
+enum class Format { Jpeg, Png, Tiff, Webp, Gif, Psd, Bmp, Other };
 
 Format sniff(const unsigned char* p, size_t n)
 {
@@ -37,25 +37,44 @@ Format sniff(const unsigned char* p, size_t n)
         return Format::Webp;
     if (starts("GIF8", 4)) // as lenient as libvips, which would otherwise take the file
         return Format::Gif;
+    if (starts("8BPS", 4))
+        return Format::Psd;
+    if (header::looksLikeBmp(p, n))
+        return Format::Bmp;
     return Format::Other;
+}
+
+ImageHeader readNative(Format format, header::HeaderFile& file, ImageDetails* details)
+{
+    switch (format) {
+    case Format::Jpeg: return header::readJpegHeader(file, details);
+    case Format::Png: return header::readPngHeader(file, details);
+    case Format::Tiff: return header::readTiffHeader(file, details);
+    case Format::Webp: return header::readWebpHeader(file, details);
+    case Format::Gif: return header::readGifHeader(file, details);
+    case Format::Psd: return header::readPsdHeader(file, details);
+    case Format::Bmp: return header::readBmpHeader(file, details);
+    case Format::Other: break;
+    }
+    return {};
 }
 
 ImageHeader readWith(const std::string& path, ImageDetails* details)
 {
-    const std::unique_ptr<header::HeaderFile> file = header::HeaderFile::open(path);
+    UnreadableReason why = UnreadableReason::None;
+    const std::unique_ptr<header::HeaderFile> file = header::HeaderFile::open(path, &why);
     if (!file)
-        return {};
-    unsigned char start[16];
+        return header::unreadable(why);
+    unsigned char start[20];
     const size_t n = file->readAt(0, start, sizeof start);
-    switch (sniff(start, n)) {
-    case Format::Jpeg: return header::readJpegHeader(*file, details);
-    case Format::Png: return header::readPngHeader(*file, details);
-    case Format::Tiff: return header::readTiffHeader(*file, details);
-    case Format::Webp: return header::readWebpHeader(*file, details);
-    case Format::Gif: return header::readGifHeader(*file, details);
-    case Format::Other: break;
-    }
-    return header::readVipsHeader(*file, path, details);
+    const Format format = sniff(start, n);
+    ImageHeader header = format == Format::Other ? header::readVipsHeader(*file, path, details)
+                                                 : readNative(format, *file, details);
+    // A format that was recognised but not read is damaged; bytes that no
+    // reader recognises are not an image.
+    if (!header.readable && header.unreadableReason == UnreadableReason::None)
+        header.unreadableReason = format == Format::Other ? UnreadableReason::NotAnImage : UnreadableReason::Damaged;
+    return header;
 }
 
 } // namespace

@@ -5,8 +5,9 @@
 namespace quorvel::platform {
 
 // Reads the header of an image file: JPEG, PNG, TIFF and WebP through their
-// own libraries, anything else through libvips. Never decodes pixels, never
-// blocks on a named pipe, never allocates by what a header claims.
+// own libraries, GIF, PSD/PSB and BMP by hand, anything else through
+// libvips. Never decodes pixels, never blocks on a named pipe, never
+// allocates by what a header claims. An unreadable header says why.
 class ImageFileReader final : public ImageHeaderReader {
 public:
     ImageHeader readHeader(const std::string& path) const override;

@@ -163,6 +163,8 @@ ImageHeader readTiffHeader(HeaderFile& file, ImageDetails* details)
     TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
     constexpr uint32_t maxSide = std::numeric_limits<int32_t>::max();
+    if (width > maxSide || height > maxSide)
+        header.unreadableReason = UnreadableReason::TooLarge;
     if (width > 0 && height > 0 && width <= maxSide && height <= maxSide) {
         header.readable = true;
         header.pixelsHigh = static_cast<int32_t>(height);
