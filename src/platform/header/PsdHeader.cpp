@@ -4,6 +4,7 @@
 
 #include "check/Resolution.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -27,6 +28,35 @@ enum Mode : uint16_t {
     Bitmap = 0, Grayscale = 1, Indexed = 2, Rgb = 3, Cmyk = 4, Multichannel = 7, Duotone = 8, Lab = 9
 };
 
+// Reads through a window of the file: the fixed header, the section
+// lengths and the small resources ahead of the resolution mostly come from
+// one or two reads. Reads larger than the window go straight to the file.
+class Window {
+public:
+    explicit Window(const HeaderFile& file) : m_file(file) {}
+
+    int64_t size() const { return m_file.size(); }
+
+    size_t readAt(int64_t offset, void* out, size_t count)
+    {
+        if (count > sizeof m_bytes || offset < 0)
+            return m_file.readAt(offset, out, count);
+        if (offset < m_at || offset + int64_t(count) > m_at + int64_t(m_length)) {
+            m_at = offset;
+            m_length = m_file.readAt(offset, m_bytes, sizeof m_bytes);
+        }
+        const size_t available = std::min<size_t>(count, m_length - size_t(offset - m_at));
+        std::memcpy(out, m_bytes + (offset - m_at), available);
+        return available;
+    }
+
+private:
+    const HeaderFile& m_file;
+    int64_t m_at = 0;
+    size_t m_length = 0;
+    unsigned char m_bytes[4096];
+};
+
 uint16_t big16(const unsigned char* p)
 {
     return uint16_t(p[0] << 8 | p[1]);
@@ -44,7 +74,7 @@ uint64_t big64(const unsigned char* p)
 
 // A section length of 4 bytes, or of 8 in version 2 where it says so; 0 and
 // false when the length itself is cut off.
-bool readLength(const HeaderFile& file, int64_t at, int bytes, uint64_t& length)
+bool readLength(Window& file, int64_t at, int bytes, uint64_t& length)
 {
     unsigned char field[8];
     if (file.readAt(at, field, bytes) != size_t(bytes))
@@ -105,7 +135,7 @@ struct Resources {
 
 // Walks the image resources for the resolution and, with details, the
 // embedded profile. A block that runs past the section ends the walk.
-Resources readResources(const HeaderFile& file, int64_t offset, int64_t end, bool details)
+Resources readResources(Window& file, int64_t offset, int64_t end, bool details)
 {
     Resources found;
     bool seenResolution = false;
@@ -165,7 +195,7 @@ bool hasLongLength(const unsigned char* key)
 // The number of layers: the count at the start of the layer info, or, in
 // files of 16 and 32 bits, of the tagged block that holds it instead.
 // Absent when the section cannot be read.
-std::optional<int> layerCount(const HeaderFile& file, int64_t section, int lengthBytes)
+std::optional<int> layerCount(Window& file, int64_t section, int lengthBytes)
 {
     uint64_t sectionLength = 0, infoLength = 0;
     if (!readLength(file, section, lengthBytes, sectionLength))
@@ -211,8 +241,9 @@ std::optional<int> layerCount(const HeaderFile& file, int64_t section, int lengt
 
 } // namespace
 
-ImageHeader readPsdHeader(HeaderFile& file, ImageDetails* details)
+ImageHeader readPsdHeader(HeaderFile& whole, ImageDetails* details)
 {
+    Window file(whole);
     unsigned char head[fixedHeaderBytes + 4];
     if (file.readAt(0, head, sizeof head) != sizeof head)
         return unreadable(UnreadableReason::Damaged);
