@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # quorvel-inspect against `identify -ping` (ImageMagick) and `vipsheader`
-# (libvips) over the same 1,000-file corpus of mixed JPEG, TIFF and PNG, in
-# one run with a warm cache; and what the details (--format json) cost over
-# the plain measure lines. The two other tools are installed when missing:
-# they serve this benchmark only.
+# (libvips) over the same 1,000-file corpus of mixed JPEG, TIFF and PNG (a
+# tenth PSD and BMP), in one run with a warm cache; and what the details
+# (--format json) cost over the plain measure lines. The two other tools are
+# installed when missing: they serve this benchmark only.
 #
 #   bench/inspect_vs_tools.sh [BUILD_DIR] [FILES] [REPETITIONS]
 #
@@ -76,7 +76,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", (b > 0 ? a / b : 0) }'
 overhead() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%+.0f%%", (b > 0 ? (a - b) * 100 / b : 0) }'; }
 
 echo
-echo "${#files[@]} files (JPEG, TIFF, PNG), warm cache, $cores cores, median of $repetitions runs"
+echo "${#files[@]} files (JPEG, TIFF, PNG; a tenth PSD and BMP), warm cache, $cores cores, median of $repetitions runs"
 echo "machine $(uptime | sed 's/.*load/load/')"
 printf '  %-40s %8s %8s\n' "" "wall ms" "cpu ms"
 printf '  %-40s %8s %8s\n' "quorvel-inspect --format json" "$json" "$json_cpu"
