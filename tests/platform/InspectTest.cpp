@@ -1,8 +1,10 @@
 // quorvel-inspect, run as a script would run it.
 #include "HandMadeImages.h"
 #include "HeaderTestSupport.h"
+#include "PsdBmpFiles.h"
 #include "support/TestImages.h"
 
+#include <QDir>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -71,6 +73,36 @@ TEST(Inspect, PrintsOneLinePerFileInOrder)
                                     .toUtf8();
     EXPECT_EQ(run.out, expected);
     EXPECT_TRUE(run.err.isEmpty()) << run.err.constData();
+}
+
+// A folder walk takes layered documents and bitmaps as images, and the tool
+// reads them itself.
+TEST(Inspect, WalksToLayeredDocumentsAndBitmaps)
+{
+    const QString folder = QString::fromStdString(scratchPath("inspect-walk"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    PsdSpec psd;
+    psd.mode = 4;
+    psd.channels = 4;
+    psd.resolution = PsdSpec::Resolution{118.11 * 2.54, 118.11 * 2.54, 2};
+    psd.layers = 3;
+    PsdSpec psb = psd;
+    psb.version = 2;
+    BmpSpec bmp;
+    bmp.headerSize = 124;
+    bmp.height = -13;
+    bmp.xPerMetre = bmp.yPerMetre = 5906;
+    ASSERT_TRUE(writeBytes((folder + "/a.psd").toStdString(), psdBytes(psd)));
+    ASSERT_TRUE(writeBytes((folder + "/b.PSB").toStdString(), psdBytes(psb)));
+    ASSERT_TRUE(writeBytes((folder + "/c.bmp").toStdString(), bmpBytes(bmp)));
+    ASSERT_TRUE(writeBytes((folder + "/d.txt").toStdString(), Bytes{'B', 'M'}));
+
+    const InspectRun run = inspect({folder});
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out, (folder + "/a.psd\t13\t20\t300\tCMYK\tDeviceCMYK\n"
+                        + folder + "/b.PSB\t13\t20\t300\tCMYK\tDeviceCMYK\n"
+                        + folder + "/c.bmp\t13\t20\t150\tRGB\tCalibratedRGB\n")
+                           .toUtf8());
 }
 
 TEST(Inspect, NothingReadableStillListsEveryFileAndSaysSoInItsStatus)
