@@ -55,7 +55,9 @@ void check(const ImageHeader& plain, const ImageHeader& detailed, const ImageDet
         std::abort();
     if (!plain.readable && (plain.pixelsHigh != 0 || plain.colourSpaceName || plain.unreadableReason == UnreadableReason::None))
         std::abort();
-    if (plain.verticalDpi && !(std::isfinite(*plain.verticalDpi) && *plain.verticalDpi > 0.0))
+    // A tiny recorded resolution snaps to 0, which the measure takes as no
+    // physical size; never a negative or unbounded one.
+    if (plain.verticalDpi && !(std::isfinite(*plain.verticalDpi) && *plain.verticalDpi >= 0.0))
         std::abort();
     if (details.layers && *details.layers < 0)
         std::abort();
