@@ -67,7 +67,7 @@ def from_manual_form(help_text):
             word, rest = re.split(r" {2,}", text, maxsplit=1)
             lines += [".TP", "\\fB" + escape(word) + "\\fR", escape(rest)]
         elif indent <= 4:
-            if gap and not lines[-1].startswith(".SH"):
+            if gap and lines and not lines[-1].startswith(".SH"):
                 lines.append(".PP")
             lines.append(escape(text))
         else:
