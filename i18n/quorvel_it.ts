@@ -582,6 +582,17 @@ Errate: %1</translation>
     </message>
 </context>
 <context>
+    <name>main</name>
+    <message>
+        <source>Checks the pixel size, resolution and colour space of image files before print or web.</source>
+        <translation>Controlla dimensioni in pixel, risoluzione e spazio colore dei file di immagine prima della stampa o del web.</translation>
+    </message>
+    <message>
+        <source>Image files to check, as one batch.</source>
+        <translation>File di immagine da controllare, come un unico gruppo.</translation>
+    </message>
+</context>
+<context>
     <name>quorvel::AboutController</name>
     <message>
         <source>Version %1</source>

@@ -12,6 +12,9 @@ packages=(
   dbus dbus-x11 xvfb xauth desktop-file-utils appstream
   at-spi2-core gir1.2-atspi-2.0 python3-gi
   qt6-translations-l10n
+  # The Debian package: icons rendered from the SVG, manual pages from --help
+  # (python3), dependencies from dpkg-shlibdeps, and the test's man -l.
+  librsvg2-bin python3 dpkg-dev file man-db
   # Hostile input: the fuzz targets build with clang and libFuzzer.
   clang libclang-rt-14-dev
 )

@@ -9,6 +9,7 @@
 #include "platform/ImageTypes.h"
 #include "platform/JsonDefaultsStore.h"
 #include "platform/header/ImageFileReader.h"
+#include "settings/SettingsList.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -80,6 +81,14 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
     // The report code traces as it goes; a pipeline wants only its output.
     QLoggingCategory::setFilterRules(QStringLiteral("quorvel.*.info=false"));
+
+    if (options.listSettings) {
+        platform::JsonDefaultsStore store;
+        std::string names;
+        for (const QString& name : SettingsList(store).names())
+            names += name.toStdString() + '\n';
+        return writeAll(stdout, names) ? allPass : cannotCheck;
+    }
 
     std::optional<JudgeSetting> setting;
     if (options.judges()) {

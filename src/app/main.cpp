@@ -14,6 +14,7 @@
 #include "settings/PreferencesWindow.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QStringList>
 
@@ -29,6 +30,17 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(true);
     // Localisation: the user's language, before any form takes its texts.
     quorvel::platform::installTranslations(QLocale::system());
+
+    // The manual page is made from this --help at build time.
+    QCommandLineParser commandLine;
+    commandLine.setApplicationDescription(QApplication::translate(
+        "main", "Checks the pixel size, resolution and colour space of image files before print or web."));
+    commandLine.addHelpOption();
+    commandLine.addVersionOption();
+    commandLine.addPositionalArgument(QStringLiteral("files"),
+                                      QApplication::translate("main", "Image files to check, as one batch."),
+                                      QStringLiteral("[FILE...]"));
+    commandLine.process(app);
 
     quorvel::platform::NotificationCenter notifications;
     quorvel::platform::QtPanels panels;
@@ -56,7 +68,7 @@ int main(int argc, char** argv)
 
     // Files given on the command line are files opened with the application,
     // and so are those that the platform opens with the running program.
-    const QStringList files = quorvel::filesFromArguments(QApplication::arguments().mid(1), QDir::currentPath());
+    const QStringList files = quorvel::filesFromArguments(commandLine.positionalArguments(), QDir::currentPath());
     if (!files.isEmpty())
         info->applicationOpenFiles(files);
     quorvel::OpenedFilesCollector openedFiles;

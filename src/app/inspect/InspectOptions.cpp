@@ -117,6 +117,8 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
             o.help = true;
         } else if (name == "--version" && takesNoValue()) {
             o.version = true;
+        } else if (name == "--list-settings" && takesNoValue()) {
+            o.listSettings = true;
         } else if ((name == "-r" || name == "--recursive") && takesNoValue()) {
             o.recursive = true;
         } else if (name == "--ok" && takesNoValue()) {
@@ -172,7 +174,7 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
         o.reportOptions.pictOk = okGiven ? 1 : 0;
         o.reportOptions.pictWrong = wrongGiven ? 1 : 0;
     }
-    if (o.help || o.version)
+    if (o.help || o.version || o.listSettings)
         return result;
     if ((okGiven || wrongGiven || fieldsGiven) && !o.reportFile)
         result.error = "--ok, --wrong and --fields shape a report: give --report FILE";
@@ -215,9 +217,11 @@ OPTIONS
     -f, --format lines|tsv|csv|json
         lines (default): one tab-separated line per file: path, pixels high,
         pixels wide, dpi, colour class, colour-space name.
+
         tsv, csv: a header row, then one row per file with the measure, the
         verdicts and the details. Tabs, line ends and backslashes in a tsv
         field are written \t, \n, \r and \\; csv quotes as RFC 4180.
+
         json: one document as described by docs/inspect-json-schema.json,
         with the measure, the verdicts and the details.
 
@@ -249,6 +253,10 @@ OPTIONS
 
     -j, --jobs N
         Measure on N threads instead of one per core.
+
+    --list-settings
+        Print the names that --setting accepts, one a line, in the order of
+        the application's pop-up.
 
     -h, --help
         Print this page.

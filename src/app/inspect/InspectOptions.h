@@ -23,6 +23,7 @@ struct InspectOptions {
     int jobs = 0; // 0: one per core
     bool help = false;
     bool version = false;
+    bool listSettings = false; // print the names --setting accepts, one a line
 
     // A setting is judged against when one is named or built.
     bool judges() const { return settingName || dpi || colour; }
