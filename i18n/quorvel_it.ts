@@ -591,6 +591,10 @@ Errate: %1</translation>
         <source>Image files to check, as one batch.</source>
         <translation>File di immagine da controllare, come un unico gruppo.</translation>
     </message>
+    <message>
+        <source>Start a copy of its own, even when one is already running.</source>
+        <translation>Avvia una copia a sé, anche se una è già in esecuzione.</translation>
+    </message>
 </context>
 <context>
     <name>quorvel::AboutController</name>

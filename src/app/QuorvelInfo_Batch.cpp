@@ -73,6 +73,10 @@ void QuorvelInfo::connectBatchOutlets()
         field->setAcceptDrops(false);
         field->installEventFilter(passThrough);
     }
+    // The details box too: its viewport would take the drag from the drop
+    // target on the way across, with extra enter and leave traces.
+    ui->details->setAcceptDrops(false);
+    ui->details->viewport()->setAcceptDrops(false);
 }
 
 void QuorvelInfo::showCounter()

@@ -1,10 +1,12 @@
 // The composition root: builds the windows from their forms, creates the
 // controllers, connects them, and runs the event loop.
+#include "app/HelpMenu.h"
 #include "app/MainWindow.h"
 #include "app/OpenedFiles.h"
 #include "app/QuorvelInfo.h"
 #include "info/AboutController.h"
 #include "info/QuorvelCheck.h"
+#include "platform/AppInstance.h"
 #include "platform/JsonDefaultsStore.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Panels.h"
@@ -37,10 +39,22 @@ int main(int argc, char** argv)
         "main", "Checks the pixel size, resolution and colour space of image files before print or web."));
     commandLine.addHelpOption();
     commandLine.addVersionOption();
+    const QCommandLineOption newWindowOption(
+        QStringLiteral("new-window"),
+        QApplication::translate("main", "Start a copy of its own, even when one is already running."));
+    commandLine.addOption(newWindowOption);
     commandLine.addPositionalArgument(QStringLiteral("files"),
                                       QApplication::translate("main", "Image files to check, as one batch."),
                                       QStringLiteral("[FILE...]"));
     commandLine.process(app);
+
+    // Files given on the command line are files opened with the application.
+    // With a copy already running they go to it, and this start ends there;
+    // --new-window always starts a copy of its own.
+    const QStringList files = quorvel::filesFromArguments(commandLine.positionalArguments(), QDir::currentPath());
+    quorvel::platform::AppInstance instance;
+    if (!commandLine.isSet(newWindowOption) && !instance.becomePrimary() && instance.handOver(files))
+        return 0;
 
     quorvel::platform::NotificationCenter notifications;
     quorvel::platform::QtPanels panels;
@@ -58,19 +72,24 @@ int main(int argc, char** argv)
     // Product information: the version check, the About panel and the web link.
     quorvel::QuorvelCheck versionCheck(&panels, &workspace, &mainWindow);
     quorvel::AboutController about(&workspace, &mainWindow);
-    QObject::connect(mainWindow.form()->checkVersionAction, &QAction::triggered, &versionCheck,
-                     &quorvel::QuorvelCheck::checkForNewVersion);
-    QObject::connect(mainWindow.form()->aboutAction, &QAction::triggered, &about,
-                     &quorvel::AboutController::showAboutPanel);
-    QObject::connect(mainWindow.form()->siteAction, &QAction::triggered, &about, &quorvel::AboutController::goToSite);
+    quorvel::connectHelpMenu(mainWindow.form(), &versionCheck, &about);
 
     mainWindow.show();
 
-    // Files given on the command line are files opened with the application,
-    // and so are those that the platform opens with the running program.
-    const QStringList files = quorvel::filesFromArguments(commandLine.positionalArguments(), QDir::currentPath());
     if (!files.isEmpty())
         info->applicationOpenFiles(files);
+    // Files opened from the desktop or by a later start reach this copy.
+    const auto toFront = [&mainWindow] {
+        mainWindow.show();
+        mainWindow.raise();
+        mainWindow.activateWindow();
+    };
+    QObject::connect(&instance, &quorvel::platform::AppInstance::openRequested, info,
+                     [info, toFront](const QStringList& opened) {
+                         info->applicationOpenFiles(opened);
+                         toFront();
+                     });
+    QObject::connect(&instance, &quorvel::platform::AppInstance::activateRequested, &mainWindow, toFront);
     quorvel::OpenedFilesCollector openedFiles;
     QObject::connect(&openedFiles, &quorvel::OpenedFilesCollector::filesOpened, info,
                      &quorvel::QuorvelInfo::applicationOpenFiles);

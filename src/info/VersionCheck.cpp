@@ -11,14 +11,20 @@ namespace {
 
 QUrl onServer(const QString& path)
 {
-    QUrl url;
-    url.setScheme(QStringLiteral("http"));
-    url.setHost(QStringLiteral(QUORVEL_HOST));
-    url.setPath(path);
-    return url;
+    return serverUrl(QStringLiteral(QUORVEL_HOST), path);
 }
 
 } // namespace
+
+QUrl serverUrl(const QString& server, const QString& path)
+{
+    QUrl url;
+    url.setScheme(QStringLiteral("http"));
+    // The authority, not the host alone: "127.0.0.1:8080" and "[::1]:8080" carry a port.
+    url.setAuthority(server);
+    url.setPath(path);
+    return url;
+}
 
 QUrl versionListUrl() { return onServer(QStringLiteral("/versionlist.xml")); }
 QUrl downloadPageUrl() { return onServer(QStringLiteral("/download.html")); }

@@ -17,6 +17,8 @@ namespace quorvel::info {
 QUrl versionListUrl();
 QUrl downloadPageUrl();
 QUrl homePageUrl();
+// A page on a server given as host, host:port or [IPv6]:port.
+QUrl serverUrl(const QString& server, const QString& path);
 
 enum class VersionOutcome { NotConnected, UpToDate, NewVersion };
 

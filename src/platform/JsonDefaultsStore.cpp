@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -136,6 +137,18 @@ void JsonDefaultsStore::setValue(const QString& key, const QVariant& value)
     m_settings->sync(); // written at once, not at some later idle moment
     if (m_settings->status() != QSettings::NoError)
         qCWarning(lcPlatform).noquote() << "defaults could not be saved to" << m_settings->fileName();
+}
+
+void JsonDefaultsStore::update(const QString& key, const std::function<QVariant(const QVariant&)>& change)
+{
+    // Not QSettings' own "<file>.lock": that one is taken inside sync(),
+    // which runs while this lock is held.
+    QLockFile lock(m_settings->fileName() + QStringLiteral(".update-lock"));
+    // A copy that died holding the lock leaves it stale; no change takes this long.
+    lock.setStaleLockTime(10000);
+    if (!lock.tryLock(30000))
+        qCWarning(lcPlatform).noquote() << "defaults changed without the lock beside" << m_settings->fileName();
+    setValue(key, change(value(key)));
 }
 
 QString JsonDefaultsStore::fileName() const

@@ -26,6 +26,8 @@ public:
     bool contains(const QString& key) const override;
     QVariant value(const QString& key) const override;
     void setValue(const QString& key, const QVariant& value) override;
+    // Holds a lock file beside the store from the read to the write.
+    void update(const QString& key, const std::function<QVariant(const QVariant&)>& change) override;
 
     QString fileName() const;
     // Where an unparsable file was moved; empty when none was.

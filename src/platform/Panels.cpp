@@ -8,6 +8,43 @@
 #include <QUrl>
 
 namespace quorvel::platform {
+namespace {
+
+// A save panel whose required extension is added to the typed name before
+// the panel asks whether to replace an existing file, so the question is
+// always about the file that will be written ("notes.md" is "notes.md.txt").
+class SavePanel : public QFileDialog {
+public:
+    SavePanel(QWidget* parent, const QString& title, const QString& suffix)
+        : QFileDialog(parent, title)
+        , m_suffix(suffix)
+    {
+    }
+
+    // The chosen name with the required extension.
+    static QString withSuffix(const QString& path, const QString& suffix)
+    {
+        if (suffix.isEmpty() || path.endsWith(QLatin1Char('.') + suffix))
+            return path;
+        return path + QLatin1Char('.') + suffix;
+    }
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        if (files.size() == 1 && !QFileInfo(files.constFirst()).isDir()) {
+            const QString named = withSuffix(files.constFirst(), m_suffix);
+            if (named != files.constFirst())
+                selectFile(named);
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    QString m_suffix;
+};
+
+} // namespace
 
 QStringList QtPanels::chooseFiles(QWidget* parent, const OpenRequest& request)
 {
@@ -34,7 +71,7 @@ QStringList QtPanels::chooseFiles(QWidget* parent, const OpenRequest& request)
 
 std::optional<QString> QtPanels::chooseSaveFile(QWidget* parent, const SaveRequest& request)
 {
-    QFileDialog dialog(parent, request.title);
+    SavePanel dialog(parent, request.title, request.suffix);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(request.suffix);
@@ -47,10 +84,9 @@ std::optional<QString> QtPanels::chooseSaveFile(QWidget* parent, const SaveReque
         dialog.setOption(QFileDialog::ReadOnly, true);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    QString path = dialog.selectedFiles().constFirst();
-    if (!request.suffix.isEmpty() && !path.endsWith(QLatin1Char('.') + request.suffix))
-        path += QLatin1Char('.') + request.suffix;
-    return path;
+    // A native panel does not come through accept(): its name gets the
+    // extension here, and its question covered the name as typed.
+    return SavePanel::withSuffix(dialog.selectedFiles().constFirst(), request.suffix);
 }
 
 bool QtPanels::alert(QWidget* parent, const Alert& alert)

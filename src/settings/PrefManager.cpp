@@ -44,6 +44,7 @@ PrefManager::PrefManager(platform::DefaultsStore& store, PreferencesWindow* fine
     connect(finestra, &PreferencesWindow::valueControlChanged, this, &PrefManager::takeNewValues);
     connect(form->addButton, &QAbstractButton::clicked, this, &PrefManager::openSetNamePanel);
     connect(form->deleteButton, &QAbstractButton::clicked, this, &PrefManager::openAlertPanel);
+    connect(form->mioPopUp, &QComboBox::currentIndexChanged, this, &PrefManager::showDeleteButtonState);
 }
 
 PrefManager::~PrefManager() = default;
@@ -67,6 +68,14 @@ void PrefManager::selectItemWithTitle(const QString& title)
     // No item bears the title (a deleted "None"): the pop-up shows none.
     const QSignalBlocker block(m_finestra->form()->mioPopUp);
     m_finestra->form()->mioPopUp->setCurrentIndex(indexOfItemWithTitle(title));
+    showDeleteButtonState();
+}
+
+void PrefManager::showDeleteButtonState()
+{
+    // Nothing selected: no name to put in the question, nothing to delete.
+    Ui::PreferencesWindow* form = m_finestra->form();
+    form->deleteButton->setEnabled(form->mioPopUp->currentIndex() >= 0);
 }
 
 void PrefManager::fillPopUp()
@@ -103,6 +112,7 @@ void PrefManager::awakeFromNib()
     }
     // No setting is applied until the user picks one.
     popUp->setCurrentIndex(-1);
+    showDeleteButtonState();
 }
 
 void PrefManager::setThisPref(int index)
@@ -165,13 +175,9 @@ void PrefManager::addSetting()
     m_tuttiSettings.append(name, m_temp);
     qCInfo(lcSettings).noquote() << QStringLiteral("tuttiSettings: %1").arg(SettingsList::describe(m_tuttiSettings.entries()));
 
-    QComboBox* popUp = m_finestra->form()->mioPopUp;
-    if (popUp->count() + 1 == m_tuttiSettings.size()) {
-        const QSignalBlocker block(popUp);
-        popUp->insertItem(popUp->count(), name);
-    } else {
-        fillPopUp(); // another running copy changed the stored list meanwhile
-    }
+    // The list is the stored one now, which another running copy may have
+    // changed meanwhile: item i always names entry i.
+    fillPopUp();
     selectItemWithTitle(name);
     m_settingName->accept();
 }
@@ -202,11 +208,11 @@ void PrefManager::yesDeleteSelectedPref()
         m_tuttiSettings.removeFirst(m_itemToDelete);
         const QSignalBlocker block(popUp);
         popUp->removeItem(index);
-        fillPopUp(); // in step again if another running copy changed the list
     } else {
         // Nothing selected: the list is written unchanged, as after any delete.
         m_tuttiSettings.storeUnchanged();
     }
+    fillPopUp(); // in step again if another running copy changed the list
     qCInfo(lcSettings).noquote() << QStringLiteral("*** CANCELLATO.");
     qCInfo(lcSettings).noquote() << QStringLiteral("*** ATTIVO NONE.");
     selectItemWithTitle(QCoreApplication::translate("Settings", "None"));

@@ -60,6 +60,7 @@ private:
     void selectItemWithTitle(const QString& title);
     // Keeps the pop-up's items the list's names, in order.
     void fillPopUp();
+    void showDeleteButtonState();
     void broadcast();
 
     QPointer<PreferencesWindow> m_finestra;

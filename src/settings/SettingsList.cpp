@@ -104,45 +104,38 @@ std::optional<SettingValues> SettingsList::valuesAt(qsizetype index) const
     return m_entries.at(index).values;
 }
 
-QVariantList SettingsList::currentStoredOrOwn() const
+void SettingsList::change(const std::function<void(QVariantList&)>& edit)
 {
-    // The list as stored now, entries that cannot be read included, so that a
-    // hand edit gone wrong is kept; while nothing is stored, this copy's list.
-    const QVariant stored = m_store.value(storeKey);
-    if (stored.typeId() == QMetaType::QVariantList)
-        return stored.toList();
-    return toStored(m_entries);
+    QVariantList written;
+    m_store.update(storeKey, [&](const QVariant& stored) {
+        written = stored.typeId() == QMetaType::QVariantList ? stored.toList() : toStored(m_entries);
+        edit(written);
+        return QVariant(written);
+    });
+    m_entries = fromStored(written).value_or(QList<Setting>());
 }
 
 void SettingsList::append(const QString& name, const SettingValues& values)
 {
-    QVariantList stored = currentStoredOrOwn();
-    stored.append(toStored({Setting{name, values}}));
-    store(stored);
+    change([&](QVariantList& stored) { stored.append(toStored({Setting{name, values}})); });
 }
 
 void SettingsList::removeFirst(const QString& name)
 {
-    QVariantList stored = currentStoredOrOwn();
-    for (qsizetype i = 0; i < stored.size(); ++i) {
-        const std::optional<Setting> setting = readEntry(stored.at(i));
-        if (setting && setting->name == name) {
-            stored.removeAt(i);
-            break;
+    change([&](QVariantList& stored) {
+        for (qsizetype i = 0; i < stored.size(); ++i) {
+            const std::optional<Setting> setting = readEntry(stored.at(i));
+            if (setting && setting->name == name) {
+                stored.removeAt(i);
+                break;
+            }
         }
-    }
-    store(stored);
+    });
 }
 
 void SettingsList::storeUnchanged()
 {
-    store(currentStoredOrOwn());
-}
-
-void SettingsList::store(const QVariantList& stored)
-{
-    m_store.setValue(storeKey, stored);
-    m_entries = fromStored(stored).value_or(QList<Setting>());
+    change([](QVariantList&) {});
 }
 
 QVariantList SettingsList::toStored(const QList<Setting>& settings)

@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 namespace quorvel {
@@ -68,8 +69,10 @@ public:
     static QString describe(const SettingValues& values);
 
 private:
-    QVariantList currentStoredOrOwn() const;
-    void store(const QVariantList& stored);
+    // Changes the list as stored now, entries that cannot be read included,
+    // so that a hand edit gone wrong is kept; while nothing is stored, this
+    // copy's list. Then writes it whole and takes it as this copy's list.
+    void change(const std::function<void(QVariantList&)>& edit);
 
     platform::DefaultsStore& m_store;
     QList<Setting> m_entries;

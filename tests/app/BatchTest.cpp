@@ -56,8 +56,10 @@ protected:
     }
 };
 
-TEST_P(BatchEntries, OneFileHasNoCounterAndNoNavigation)
+TEST_P(BatchEntries, OneFileAfterSeveralHasNoCounterAndNoNavigation)
 {
+    enter(images(3));
+    expectButtons(true, true);
     enter(images(1));
     expectButtons(false, true);
     EXPECT_EQ(ui()->myCount->text(), QString());
@@ -152,11 +154,11 @@ TEST_F(Batch, NextAndPreviousWrapAround)
     EXPECT_EQ(ui()->myCount->text(), QStringLiteral("1/3"));
     QStringList seen;
     for (int i = 0; i < 3; ++i) {
-        info->nextImage();
+        ui()->nextButton->click();
         seen << ui()->myCount->text();
     }
     EXPECT_EQ(seen, (QStringList{QStringLiteral("2/3"), QStringLiteral("3/3"), QStringLiteral("1/3")}));
-    info->prevImage();
+    ui()->prevButton->click();
     EXPECT_EQ(ui()->myCount->text(), QStringLiteral("3/3"));
     EXPECT_EQ(ui()->namesLocation->text(), QStringLiteral("image 3.png"));
 }
@@ -218,6 +220,28 @@ TEST_F(StepKeys, ModifiedArrowsStayTheFieldsAndOneFileDoesNotStep)
         QTest::keyClick(mainWindow.get(), key);
     EXPECT_EQ(ui()->myCount->text(), QString());
     EXPECT_EQ(info->contatore(), 0);
+}
+
+// The menu commands' keys, pressed in the active main window.
+TEST_F(StepKeys, CheckAgainKeyRechecksAndPreferencesKeyBringsTheWindowForward)
+{
+    setControls(1, true, 72);
+    info->applicationOpenFiles({image(QStringLiteral("web.png"), {.model = Model::RGB, .dpi = 72})});
+    ASSERT_FALSE(isRed(ui()->quorDpi));
+    setControls(1, true, 300); // changed without telling anyone
+    QTest::keyClick(mainWindow.get(), Qt::Key_F5);
+    EXPECT_TRUE(isRed(ui()->quorDpi)) << "checked again";
+
+    EXPECT_FALSE(preferences->isVisible());
+    QTest::keySequence(mainWindow.get(), ui()->preferencesAction->shortcut());
+    EXPECT_TRUE(preferences->isVisible());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(preferences.get())) << "raised and given the keyboard";
+
+    // Asked again while the main window is in front: forward again.
+    mainWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow.get()));
+    ui()->preferencesAction->trigger();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(preferences.get()));
 }
 
 // Whatever a path names, it stays an entry: the check never blocks on it,

@@ -5,6 +5,8 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QTest>
+#include <QWindow>
 #include <QUrl>
 
 namespace quorvel::test {
@@ -83,6 +85,56 @@ TEST_F(DropTarget, DroppedFilesBecomeTheBatchInTheirOrder)
     // The folder measures as an unreadable file.
     info->nextImage();
     EXPECT_EQ(ui()->quorHeight->text(), QStringLiteral("0"));
+}
+
+// Drags delivered to the main window as the platform delivers them: the
+// window finds the widget under the pointer that takes drops. Whatever part
+// of the inspector a drag crosses, the drop target alone handles it.
+TEST_F(DropTarget, ADragAcrossTheInspectorIsTheDropTargetsAlone)
+{
+    const QStringList three{image(QStringLiteral("a.png"), {}), image(QStringLiteral("b.png"), {}),
+                            image(QStringLiteral("c.png"), {})};
+    const QString one = image(QStringLiteral("one.png"), {});
+    mainWindow->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(mainWindow.get()));
+    ui()->tabelleVista->setCurrentIndex(1);
+    QWindow* window = mainWindow->windowHandle();
+    ASSERT_NE(window, nullptr);
+
+    // Enters over one field, crosses `over`, and drops over another field.
+    const auto dragOver = [&](QWidget* over, const QStringList& files) {
+        const auto data = filesData(files);
+        const auto at = [&](QWidget* widget) { return widget->mapTo(mainWindow.get(), widget->rect().center()); };
+        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enterEvent(at(ui()->quorHeight), actions, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &enterEvent);
+        for (QWidget* widget : std::initializer_list<QWidget*>{over, ui()->namesLocation}) {
+            QDragMoveEvent moveEvent(at(widget), actions, data.get(), Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(window, &moveEvent);
+        }
+        QDropEvent dropEvent(at(ui()->namesLocation), actions, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &dropEvent);
+    };
+
+    for (QWidget* over : std::initializer_list<QWidget*>{ui()->details, ui()->quorColor, ui()->inspectorQuorvel}) {
+        SCOPED_TRACE(over->objectName().toStdString());
+        TraceRecorder traces;
+        dragOver(over, three);
+        EXPECT_EQ(traces.lines().mid(0, 4), (QStringList{QStringLiteral("entro"), QStringLiteral("preparo"),
+                                                         QStringLiteral("OK"), QStringLiteral("eseguo")}))
+            << "one enter, no leave: nothing on the way took the drag";
+        EXPECT_EQ(info->nomideifiles(), three);
+        EXPECT_EQ(ui()->myCount->text(), QStringLiteral("1/3"));
+        EXPECT_TRUE(ui()->nextButton->isEnabled());
+
+        // One file over a batch of several: no counter, no stepping.
+        dragOver(over, {one});
+        EXPECT_EQ(info->nomideifiles(), QStringList{one});
+        EXPECT_EQ(ui()->myCount->text(), QString());
+        EXPECT_FALSE(ui()->prevButton->isEnabled());
+        EXPECT_FALSE(ui()->nextButton->isEnabled());
+        EXPECT_FALSE(ui()->nextAction->isEnabled());
+    }
 }
 
 TEST_F(DropTarget, ALeavingDragTracesEnterAndExit)

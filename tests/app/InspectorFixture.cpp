@@ -5,6 +5,10 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPixmap>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <algorithm>
 
 namespace quorvel::test {
 
@@ -60,6 +64,17 @@ bool InspectorFixture::waitForPreview(int ms)
             return true;
     }
     return false;
+}
+
+bool InspectorFixture::deliverPosts()
+{
+    const QString marker = QStringLiteral("quorvel-test-marker");
+    notifications->observe(marker);
+    QSignalSpy spy(notifications.get(), &platform::NotificationCenter::notified);
+    notifications->post(marker);
+    return QTest::qWaitFor([&] {
+        return std::any_of(spy.cbegin(), spy.cend(), [&](const QList<QVariant>& args) { return args.at(0) == marker; });
+    });
 }
 
 } // namespace quorvel::test

@@ -35,6 +35,9 @@ protected:
     bool isRed(const QLineEdit* field) const;
     // Runs the event loop until the preview shows an image or `ms` pass.
     bool waitForPreview(int ms = 5000);
+    // Waits until every notification posted so far has been delivered (a
+    // marker posted last arrives last, within this process and on a bus).
+    bool deliverPosts();
 
     QTemporaryDir dir;
     std::unique_ptr<platform::NotificationCenter> notifications;

@@ -30,7 +30,7 @@ TEST_F(Inspector, StartsEmptyWithButtonsDisabledAndOnlyTracesAChange)
     TraceRecorder traces;
     notifications->post(QStringLiteral("cambiamento"));
     EXPECT_TRUE(traces.lines().isEmpty()) << "delivered only through the event loop";
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(deliverPosts());
     EXPECT_EQ(traces.lines(), QStringList{QStringLiteral("--------->> RE-CHECK")});
 }
 
@@ -151,7 +151,7 @@ TEST_F(Inspector, ChangeOfSettingsRechecksTheCurrentImage)
     setControls(0, true, 300);
     notifications->post(QStringLiteral("cambiamento"));
     EXPECT_FALSE(isRed(ui()->quorDpi)) << "nothing happens before the event loop delivers";
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(deliverPosts());
     EXPECT_TRUE(isRed(ui()->quorDpi));
     EXPECT_TRUE(isRed(ui()->quorColor));
 }

@@ -97,6 +97,8 @@ TEST_F(DesktopEntry, IsNamedByTheApplicationIdAndPassesFiles)
 {
     EXPECT_EQ(QFileInfo(QStringLiteral(QUORVEL_DESKTOP_FILE)).fileName(), QStringLiteral(QUORVEL_APP_ID ".desktop"));
     EXPECT_EQ(entry.value(QStringLiteral("Exec")), QStringLiteral("quorvel %F"));
+    // Desktops then hand files to the running copy over the bus.
+    EXPECT_EQ(entry.value(QStringLiteral("DBusActivatable")), QStringLiteral("true"));
 }
 
 TEST_F(DesktopEntry, ListsTheImageTypesThatTheLoaderReads)

@@ -12,6 +12,7 @@ foreach(expected
     bin/quorvel
     bin/quorvel-inspect
     share/applications/${APP_ID}.desktop
+    share/dbus-1/services/${APP_ID}.service
     share/metainfo/${APP_ID}.metainfo.xml
     share/icons/hicolor/scalable/apps/${APP_ID}.svg)
   if(NOT EXISTS "${PREFIX}/${expected}")
@@ -28,6 +29,12 @@ execute_process(COMMAND desktop-file-validate "${PREFIX}/share/applications/${AP
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
 if(NOT status EQUAL 0 OR out MATCHES "error|warning")
   message(FATAL_ERROR "desktop-file-validate: ${out}")
+endif()
+# The bus starts the program by its id for the D-Bus activatable entry.
+string(REPLACE "." "\\." id_pattern "${APP_ID}")
+file(READ "${PREFIX}/share/dbus-1/services/${APP_ID}.service" service)
+if(NOT service MATCHES "^\\[D-BUS Service\\]\nName=${id_pattern}\nExec=/[^\n]*/bin/quorvel\n$")
+  message(FATAL_ERROR "D-Bus service file: ${service}")
 endif()
 execute_process(COMMAND appstreamcli validate --no-net "${PREFIX}/share/metainfo/${APP_ID}.metainfo.xml"
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)

@@ -251,6 +251,39 @@ TEST_F(VersionCheck, TheFetchStopsAtItsLimit)
     }
 }
 
+TEST_F(VersionCheck, AnEmptyRunningVersionCountsEveryRemoteValueAsNew)
+{
+    for (const QByteArray& value : {text(QString()), text(running), QByteArray("<integer>14</integer>")}) {
+        server.body = versionList(value);
+        QuorvelCheck::Config config = QuorvelCheck::defaultConfig();
+        config.versionList = server.url(QStringLiteral("/versionlist.xml"));
+        config.runningVersion = QString();
+        panels.alerts.clear();
+        QuorvelCheck(&panels, &workspace, nullptr, config).checkForNewVersion();
+        EXPECT_EQ(onlyAlert().title, newVersion) << value.constData();
+    }
+}
+
+TEST(ServerAddress, TakesAPortAndABracketedIPv6Address)
+{
+    const struct {
+        const char* server;
+        const char* url;
+    } cases[] = {
+        {"quorvel.example.com", "http://quorvel.example.com/versionlist.xml"},
+        {"127.0.0.1:8080", "http://127.0.0.1:8080/versionlist.xml"},
+        {"[::1]:8080", "http://[::1]:8080/versionlist.xml"},
+        {"[2001:db8::7]", "http://[2001:db8::7]/versionlist.xml"},
+    };
+    for (const auto& c : cases) {
+        const QUrl url = info::serverUrl(QLatin1String(c.server), QStringLiteral("/versionlist.xml"));
+        EXPECT_TRUE(url.isValid()) << c.server;
+        EXPECT_FALSE(url.host().isEmpty()) << c.server;
+        EXPECT_EQ(url.toString(), QLatin1String(c.url));
+    }
+    EXPECT_EQ(info::versionListUrl(), QUrl(QStringLiteral("http://" QUORVEL_HOST "/versionlist.xml")));
+}
+
 TEST(VersionCheckConfig, AsksTheMakersServerForThisBuildsVersion)
 {
     const QuorvelCheck::Config config = QuorvelCheck::defaultConfig();

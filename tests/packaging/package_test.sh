@@ -22,6 +22,7 @@ expected=(
     /usr/bin/quorvel-inspect
     "/usr/share/applications/$app_id.desktop"
     "/usr/share/metainfo/$app_id.metainfo.xml"
+    "/usr/share/dbus-1/services/$app_id.service"
     "/usr/share/icons/hicolor/scalable/apps/$app_id.svg"
     "/usr/share/icons/hicolor/48x48/apps/$app_id.png"
     "/usr/share/icons/hicolor/128x128/apps/$app_id.png"

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -56,6 +58,49 @@ TEST(OpenPanel, YieldsTheFinalTargetsOfLinks)
                   .nameFilters = {QStringLiteral("Images (*.png)")}, .multiple = true, .startDirectory = {}});
     EXPECT_EQ(title, QStringLiteral("Choose"));
     EXPECT_EQ(chosen, (QStringList{real, other}));
+}
+
+// The extension is added before the panel's question, so a file that the
+// report would replace is always named in it.
+TEST(SavePanel, AsksBeforeReplacingTheFileWithTheExtensionAdded)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString existing = dir.filePath(QStringLiteral("notes.md.txt"));
+    {
+        QFile file(existing);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    for (const bool replace : {false, true}) {
+        QString question;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->setDirectory(dir.path());
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            name->setText(QStringLiteral("notes.md"));
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!box)
+                    return; // no question: the test fails below
+                question = box->text();
+                box->button(replace ? QMessageBox::Yes : QMessageBox::No)->click();
+            });
+            QMetaObject::invokeMethod(dialog, "accept");
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        QtPanels panels;
+        const std::optional<QString> chosen = panels.chooseSaveFile(
+            nullptr, {.title = QStringLiteral("Save Report"), .proposedName = QStringLiteral("Report"),
+                      .suffix = QStringLiteral("txt"), .canCreateFolders = true});
+        EXPECT_TRUE(question.contains(QStringLiteral("notes.md.txt"))) << question.toStdString();
+        if (replace)
+            EXPECT_EQ(chosen, existing);
+        else
+            EXPECT_EQ(chosen, std::nullopt);
+    }
 }
 
 } // namespace

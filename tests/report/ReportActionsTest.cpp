@@ -110,14 +110,14 @@ TEST_F(ReportActions, DismissingBroadcastsAndReportingDoesNot)
         traces.clear();
         dismiss();
         EXPECT_FALSE(panel->isVisible());
-        QCoreApplication::processEvents();
+        ASSERT_TRUE(deliverPosts());
         EXPECT_EQ(traces.lines().count(recheck), 1);
     }
     EXPECT_TRUE(panels.saveRequests.isEmpty());
 
     traces.clear();
     report(std::nullopt);
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(deliverPosts());
     EXPECT_FALSE(panel->isVisible());
     EXPECT_EQ(traces.lines().count(recheck), 0);
     ASSERT_EQ(panels.saveRequests.size(), 1);

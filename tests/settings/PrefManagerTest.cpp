@@ -4,9 +4,14 @@
 #include "ui_DeleteSettingSheet.h"
 #include "ui_SettingNameSheet.h"
 
+#include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QSignalSpy>
+#include <QTest>
+
+#include <algorithm>
+#include <functional>
 
 namespace quorvel::test {
 namespace {
@@ -28,12 +33,21 @@ protected:
         InspectorFixture::TearDown();
     }
     QComboBox* popUp() const { return prefs()->mioPopUp; }
+    // Picks an item as the user does: opens the pop-up, moves to the item
+    // with the keys and confirms it.
     void pick(const QString& name)
     {
         const int index = popUp()->findText(name);
         ASSERT_GE(index, 0) << name.toStdString();
-        popUp()->setCurrentIndex(index);
-        prefManager->setThisPref(index);
+        popUp()->showPopup();
+        QAbstractItemView* list = popUp()->view();
+        ASSERT_TRUE(list->isVisible());
+        QTest::keyClick(list, Qt::Key_Home);
+        for (int i = 0; i < index; ++i)
+            QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+        ASSERT_FALSE(list->isVisible());
+        ASSERT_EQ(popUp()->currentIndex(), index);
     }
     bool valueControlsEnabled() const
     {
@@ -44,19 +58,24 @@ protected:
     }
     int deliveredPosts()
     {
-        QCoreApplication::processEvents();
-        return static_cast<int>(posts->count());
+        EXPECT_TRUE(deliverPosts());
+        return static_cast<int>(std::count_if(posts->cbegin(), posts->cend(), [](const QList<QVariant>& args) {
+            return args.at(0) == QStringLiteral("cambiamento");
+        }));
     }
+    // The add and delete buttons and their sheets, as the user works them.
     void addNamed(const QString& name)
     {
-        prefManager->openSetNamePanel();
-        prefManager->nameSheetForm()->givenName->setText(name);
-        prefManager->addSetting();
+        prefs()->addButton->click();
+        ASSERT_TRUE(prefManager->settingName()->isVisible());
+        QTest::keyClicks(prefManager->nameSheetForm()->givenName, name);
+        prefManager->nameSheetForm()->confirmButton->click();
     }
     void deleteSelected()
     {
-        prefManager->openAlertPanel();
-        prefManager->yesDeleteSelectedPref();
+        prefs()->deleteButton->click();
+        ASSERT_TRUE(prefManager->finestraBeforeDelete()->isVisible());
+        prefManager->deleteSheetForm()->confirmButton->click();
     }
 
     std::unique_ptr<PrefManager> prefManager;
@@ -69,6 +88,7 @@ TEST_F(Preferences, StartsWithThePresetsListedNothingAppliedAndNothingPosted)
     EXPECT_EQ(popUp()->itemText(2), QStringLiteral("Web"));
     EXPECT_EQ(popUp()->currentIndex(), -1);
     EXPECT_FALSE(valueControlsEnabled());
+    EXPECT_FALSE(prefs()->deleteButton->isEnabled()) << "nothing selected, nothing to delete";
     EXPECT_EQ(deliveredPosts(), 0);
     EXPECT_EQ(defaults.writes, 0);
 }
@@ -158,10 +178,12 @@ TEST_F(Preferences, AddingWhileNoneIsAppliedStoresWhatTheDisabledControlsShow)
 TEST_F(Preferences, DeletingTheSelectedSettingSelectsNoneWithoutARecheck)
 {
     pick(QStringLiteral("Pencil"));
+    ASSERT_TRUE(prefs()->deleteButton->isEnabled());
     const int postsBefore = deliveredPosts();
-    prefManager->openAlertPanel();
+    prefs()->deleteButton->click();
     EXPECT_EQ(prefManager->deleteSheetForm()->alertBeforeDelete->text(), QStringLiteral("Really delete Pencil setting?"));
-    prefManager->yesDeleteSelectedPref();
+    prefManager->deleteSheetForm()->confirmButton->click();
+    EXPECT_FALSE(prefManager->finestraBeforeDelete()->isVisible());
     EXPECT_EQ(popUp()->findText(QStringLiteral("Pencil")), -1);
     EXPECT_FALSE(SettingsList(defaults).names().contains(QStringLiteral("Pencil")));
     EXPECT_EQ(popUp()->currentText(), QStringLiteral("None"));
@@ -176,10 +198,16 @@ TEST_F(Preferences, AfterNoneIsDeletedNothingIsSelected)
     deleteSelected();
     EXPECT_EQ(popUp()->count(), 4);
     EXPECT_EQ(popUp()->currentIndex(), -1);
-    // Deleting with nothing selected removes nothing and does not crash.
-    deleteSelected();
+    EXPECT_FALSE(prefs()->deleteButton->isEnabled());
+    // A delete confirmed with nothing selected removes nothing, and still
+    // writes the list as it stands.
+    const int writes = defaults.writes;
+    prefManager->openAlertPanel();
+    prefManager->deleteSheetForm()->confirmButton->click();
+    EXPECT_EQ(defaults.writes, writes + 1);
     EXPECT_EQ(popUp()->count(), 4);
     EXPECT_EQ(SettingsList(defaults).size(), 4);
+    EXPECT_FALSE(valueControlsEnabled());
 }
 
 TEST_F(Preferences, TheQuestionShowsANameLiterally)
@@ -187,7 +215,7 @@ TEST_F(Preferences, TheQuestionShowsANameLiterally)
     addNamed(QStringLiteral("50% %1 %@ %%"));
     prefManager->openAlertPanel();
     EXPECT_EQ(prefManager->deleteSheetForm()->alertBeforeDelete->text(), QStringLiteral("Really delete 50% %1 %@ %% setting?"));
-    prefManager->cancelDeletePref();
+    prefManager->deleteSheetForm()->cancelButton->click();
     EXPECT_FALSE(prefManager->finestraBeforeDelete()->isVisible());
     EXPECT_EQ(popUp()->count(), 6);
 }
@@ -198,9 +226,73 @@ TEST_F(Preferences, APickedSettingReachesTheInspector)
     info->applicationOpenFiles({path});
     pick(QStringLiteral("Pre-Press"));
     EXPECT_FALSE(isRed(ui()->quorDpi));
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(deliverPosts());
     EXPECT_TRUE(isRed(ui()->quorDpi));
     EXPECT_TRUE(isRed(ui()->quorColor));
+}
+
+// Each value control, operated as the user does, tells the inspector to check again.
+TEST_F(Preferences, EveryValueControlPostsAChangeThatTheInspectorChecksAgain)
+{
+    info->applicationOpenFiles({image(QStringLiteral("rgb.png"), {.model = Model::RGB, .dpi = 150})});
+    pick(QStringLiteral("Web"));
+    preferences->show();
+    const QString recheck = QStringLiteral("--------->> RE-CHECK");
+    const auto clickIndicator = [](QAbstractButton* button) {
+        QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
+    };
+    struct Step {
+        const char* control;
+        std::function<void()> operate;
+        std::function<bool()> inspectorShows;
+    };
+    const Step steps[] = {
+        {"CMYK", [&] { clickIndicator(prefs()->cmykButton); }, [&] { return isRed(ui()->quorColor); }},
+        {"RGB", [&] { clickIndicator(prefs()->rgbButton); }, [&] { return !isRed(ui()->quorColor); }},
+        {"Grayscale", [&] { clickIndicator(prefs()->grayscaleButton); }, [&] { return isRed(ui()->quorColor); }},
+        {"switch", [&] { clickIndicator(prefs()->loSuich); }, [&] { return prefs()->loSuich->isChecked() == false; }},
+        {"slider", [&] {
+             prefs()->loSlide->setFocus();
+             for (int i = 0; i < 20 && prefs()->loSlide->value() <= 150; ++i)
+                 QTest::keyClick(prefs()->loSlide, Qt::Key_PageUp);
+         }, [&] { return isRed(ui()->quorDpi); }},
+        {"dpi box", [&] {
+             prefs()->dpiBox->selectAll();
+             QTest::keyClicks(prefs()->dpiBox, QStringLiteral("72"));
+             QTest::keyClick(prefs()->dpiBox, Qt::Key_Return);
+         }, [&] { return !isRed(ui()->quorDpi); }},
+    };
+    for (const Step& step : steps) {
+        const int before = deliveredPosts();
+        TraceRecorder traces;
+        step.operate();
+        EXPECT_GT(deliveredPosts(), before) << step.control;
+        EXPECT_GE(traces.lines().count(recheck), 1) << step.control;
+        EXPECT_TRUE(step.inspectorShows()) << step.control;
+    }
+}
+
+// Another copy deleted one setting and added another: the counts match, the
+// names do not. After an add here, item i names entry i again.
+TEST_F(Preferences, AfterAnAddThePopUpNamesTheStoredListInOrder)
+{
+    QList<Setting> other = SettingsList::presets();
+    other.removeAt(2); // "Web"
+    other.append(Setting{QStringLiteral("Newsprint"), {0, 0, 200, 0}});
+    defaults.values.insert(SettingsList::storeKey, SettingsList::toStored(other));
+
+    addNamed(QStringLiteral("Mine"));
+    const QStringList names = SettingsList(defaults).names();
+    ASSERT_EQ(names.size(), 6);
+    QStringList items;
+    for (int i = 0; i < popUp()->count(); ++i)
+        items << popUp()->itemText(i);
+    EXPECT_EQ(items, names);
+    EXPECT_EQ(popUp()->currentText(), QStringLiteral("Mine"));
+
+    pick(QStringLiteral("Newsprint"));
+    EXPECT_EQ(prefs()->loSlide->value(), 200);
+    EXPECT_EQ(preferences->controls().selectedRow(), 0);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -166,6 +167,27 @@ TEST_F(JsonStore, TwoRunningCopiesThatAddInTurnKeepBothSettings)
     EXPECT_TRUE(names.contains(QStringLiteral("From the first")));
     EXPECT_EQ(names.last(), QStringLiteral("From the second"));
     EXPECT_EQ(second.names(), names);
+}
+
+TEST_F(JsonStore, TwoCopiesAddingAtOnceLoseNoSetting)
+{
+    constexpr int each = 40;
+    QProcess first;
+    QProcess second;
+    first.start(QStringLiteral(SETTINGS_ADDER), {path(), QStringLiteral("first"), QString::number(each)});
+    second.start(QStringLiteral(SETTINGS_ADDER), {path(), QStringLiteral("second"), QString::number(each)});
+    ASSERT_TRUE(first.waitForFinished(60000));
+    ASSERT_TRUE(second.waitForFinished(60000));
+    ASSERT_EQ(first.exitCode(), 0);
+    ASSERT_EQ(second.exitCode(), 0);
+
+    platform::JsonDefaultsStore store(path());
+    const QStringList names = SettingsList(store).names();
+    EXPECT_EQ(names.size(), 5 + 2 * each);
+    for (int i = 1; i <= each; ++i) {
+        EXPECT_TRUE(names.contains(QStringLiteral("first-%1").arg(i))) << i;
+        EXPECT_TRUE(names.contains(QStringLiteral("second-%1").arg(i))) << i;
+    }
 }
 
 } // namespace

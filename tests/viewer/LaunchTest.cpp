@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
@@ -69,6 +70,19 @@ TEST_P(Launch, TheApplicationGetsTheFileAsItsOneArgument)
     ASSERT_TRUE(workspace.openFile(image, app));
     // The call returned while the program was still at work.
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("record args.out"))));
+    EXPECT_EQ(recorded(), QStringList{image});
+}
+
+TEST_P(Launch, ARelativePathArrivesAbsolute)
+{
+    const QString app = application();
+    const QString image = dir.filePath(QStringLiteral("-not an option.png"));
+    QFile(image).open(QIODevice::WriteOnly);
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    const bool started = workspace.openFile(QStringLiteral("-not an option.png"), app);
+    QDir::setCurrent(before);
+    ASSERT_TRUE(started);
     EXPECT_EQ(recorded(), QStringList{image});
 }
 
