@@ -98,6 +98,10 @@
         <source>Largest at %1 dpi: %2</source>
         <translation>Massimo a %1 dpi: %2</translation>
     </message>
+    <message>
+        <source>Unreadable: %1</source>
+        <translation>Illeggibile: %1</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -579,6 +583,37 @@ Errate: %1</translation>
     <message>
         <source>Pencil</source>
         <translation>Matita</translation>
+    </message>
+</context>
+<context>
+    <name>Unreadable</name>
+    <message>
+        <source>not an image</source>
+        <translation>non è un&apos;immagine</translation>
+    </message>
+    <message>
+        <source>format not supported</source>
+        <translation>formato non supportato</translation>
+    </message>
+    <message>
+        <source>damaged</source>
+        <translation>danneggiato</translation>
+    </message>
+    <message>
+        <source>too large</source>
+        <translation>troppo grande</translation>
+    </message>
+    <message>
+        <source>timed out</source>
+        <translation>tempo scaduto</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>permesso negato</translation>
+    </message>
+    <message>
+        <source>no longer there</source>
+        <translation>non c&apos;è più</translation>
     </message>
 </context>
 <context>
