@@ -1,5 +1,4 @@
-<?xml version="1.0" encoding="utf-8"?>
-<!DOCTYPE TS>
+<?xml version='1.0' encoding='utf-8'?>
 <TS version="2.1" language="it_IT">
 <context>
     <name>DeleteSettingSheet</name>
@@ -23,7 +22,7 @@
         <translation>tag TIFF</translation>
     </message>
     <message>
-        <source>the file&apos;s header</source>
+        <source>the file's header</source>
         <translation>intestazione del file</translation>
     </message>
     <message>
@@ -97,6 +96,10 @@
     <message>
         <source>Largest at %1 dpi: %2</source>
         <translation>Massimo a %1 dpi: %2</translation>
+    </message>
+<message>
+        <source>Unreadable: %1</source>
+        <translation>Illeggibile: %1</translation>
     </message>
 </context>
 <context>
@@ -686,6 +689,37 @@ Errate: %1</translation>
     <message>
         <source>All files (*)</source>
         <translation>Tutti i file (*)</translation>
+    </message>
+</context>
+<context>
+    <name>Unreadable</name>
+    <message>
+        <source>not an image</source>
+        <translation>non è un'immagine</translation>
+    </message>
+    <message>
+        <source>format not supported</source>
+        <translation>formato non supportato</translation>
+    </message>
+    <message>
+        <source>damaged</source>
+        <translation>danneggiato</translation>
+    </message>
+    <message>
+        <source>too large</source>
+        <translation>troppo grande</translation>
+    </message>
+    <message>
+        <source>timed out</source>
+        <translation>tempo scaduto</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>permesso negato</translation>
+    </message>
+    <message>
+        <source>no longer there</source>
+        <translation>non c'è più</translation>
     </message>
 </context>
 </TS>

@@ -1,11 +1,13 @@
 #pragma once
 
-#include "check/ImageMeasure.h"
+#include "check/ImageRecord.h"
 #include "settings/SettingControls.h"
 
 #include <QObject>
 #include <QPointer>
+#include <QSize>
 #include <QStringList>
+#include <QTimer>
 
 #include <cstdint>
 #include <memory>
@@ -89,6 +91,10 @@ private:
     void showCounter();
     void enableNavigation();
     void showPreview(const QImage& image);
+    // The preview of the current image at the view's size in device pixels.
+    QSize previewBounds() const;
+    void requestPreview();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Batch: the open command, the step keys and the drop target's children.
     void connectBatchOutlets();
 
@@ -99,6 +105,9 @@ private:
     platform::DefaultsStore* m_defaults = nullptr;
     platform::PreviewLoader* m_preview = nullptr;
     std::unique_ptr<ImageHeaderReader> m_reader;
+    QString m_previewPath;   // the current image, while its preview is wanted
+    QSize m_previewBounds;   // the size last asked for
+    QTimer m_previewSettle;  // a resize waits for the next one before a new preview
 
     std::optional<QStringList> m_nomideifiles;
     int m_contatore = 0;
@@ -141,7 +150,7 @@ private:
     // Details (src/app/QuorvelInfo_Details.cpp): the details area beside the
     // inspector, filled after each check.
 private:
-    void showDetails(const QString& path, const RuleControls& rules);
+    void showDetails(const ImageRecord& record);
 };
 
 } // namespace quorvel
