@@ -113,6 +113,26 @@ QByteArray gifClaiming(quint16 width, quint16 height)
     return gif;
 }
 
+QByteArray jp2Claiming(quint32 width, quint32 height, quint32 tile)
+{
+    QByteArray jp2 = written(QStringLiteral(".jp2"));
+    const qsizetype ihdr = jp2.indexOf("ihdr");
+    const qsizetype siz = jp2.indexOf("\xFF\x51");
+    if (ihdr < 0 || siz < 0 || jp2.size() < siz + 4 + 36)
+        return {};
+    qToBigEndian(height, jp2.data() + ihdr + 4);
+    qToBigEndian(width, jp2.data() + ihdr + 8);
+    // SIZ: marker, length, capabilities, then the image, offset and tile sizes.
+    char* size = jp2.data() + siz + 6;
+    qToBigEndian(width, size);
+    qToBigEndian(height, size + 4);
+    qToBigEndian(quint32(0), size + 8);
+    qToBigEndian(quint32(0), size + 12);
+    qToBigEndian(tile ? tile : width, size + 16);
+    qToBigEndian(tile ? tile : height, size + 20);
+    return jp2;
+}
+
 QByteArray smallImage(const QString& suffix)
 {
     return written(suffix, {.width = 24, .height = 16, .model = Model::RGB, .dpi = 300});

@@ -22,6 +22,10 @@ QByteArray jpegClaiming(quint16 width, quint16 height, bool progressive);
 // A small real GIF whose logical screen claims `width` x `height`.
 QByteArray gifClaiming(quint16 width, quint16 height);
 
+// A small real JPEG 2000 (JP2) file whose image header box and codestream
+// both claim `width` x `height`, in tiles of `tile` x `tile` (0: one tile).
+QByteArray jp2Claiming(quint32 width, quint32 height, quint32 tile = 0);
+
 // A small real image of the format of `suffix` (".jpg", ".png", ...).
 QByteArray smallImage(const QString& suffix);
 

@@ -10,6 +10,9 @@ int main(int argc, char** argv)
     // Headless everywhere, also when CTest lists the tests.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The built loader helper, unless a test run names another.
+    if (qEnvironmentVariableIsEmpty("QUORVEL_LOADER"))
+        qputenv("QUORVEL_LOADER", QUORVEL_LOADER_BINARY);
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("QuorvelTests"));

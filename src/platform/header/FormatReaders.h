@@ -21,9 +21,10 @@ ImageHeader readPngHeader(HeaderFile& file, ImageDetails* details = nullptr);
 ImageHeader readTiffHeader(HeaderFile& file, ImageDetails* details = nullptr);
 ImageHeader readWebpHeader(HeaderFile& file, ImageDetails* details = nullptr);
 ImageHeader readGifHeader(HeaderFile& file, ImageDetails* details = nullptr);
-// Every other format libvips may read from hostile input, through the open
-// descriptor (the path is never opened again); a resolution only where the
-// file itself recorded one.
+// Every other format, read by libvips in the confined loader helper through
+// the open descriptor (the path is never opened again); a resolution only
+// where the file itself recorded one. Unreadable, with the reason, when the
+// helper cannot read the file, fails on it or does not answer in time.
 ImageHeader readVipsHeader(HeaderFile& file, const std::string& path, ImageDetails* details = nullptr);
 
 // The vertical resolution in dpi recorded in an EXIF block (a TIFF structure,

@@ -4,8 +4,9 @@
 
 namespace quorvel::platform {
 
-// Reads the header of an image file: JPEG, PNG, TIFF and WebP through their
-// own libraries, anything else through libvips. Never decodes pixels, never
+// Reads the header of an image file: JPEG, PNG, TIFF, WebP and GIF through
+// their own libraries, anything else through libvips in the confined loader
+// helper. Never decodes pixels, never
 // blocks on a named pipe, never allocates by what a header claims.
 class ImageFileReader final : public ImageHeaderReader {
 public:
