@@ -6,6 +6,8 @@
 #include <vips/vips8>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include <unistd.h>
@@ -152,6 +154,16 @@ std::string fileLoaderFor(int fd)
     return vips_type_find("VipsOperation", nickname.c_str()) ? nickname : std::string();
 }
 
+// libvips' own account of a failure, on standard error when asked for with
+// QUORVEL_LOADER_TRACE=1, then forgotten.
+void traceAndClearError(const char* what)
+{
+    static const bool trace = std::getenv("QUORVEL_LOADER_TRACE") != nullptr;
+    if (trace && *vips_error_buffer())
+        std::fprintf(stderr, "quorvel-loader: %s: %s", what, vips_error_buffer());
+    vips_error_clear();
+}
+
 // Loads the header of `name` through that loader, without asking every
 // other loader about the whole file again.
 VipsImage* loadWith(const std::string& loader, const std::string& name)
@@ -246,7 +258,7 @@ ImageHeader readVipsHeader(int fd, ImageDetails* details)
     }
     VipsImage* image = loadWith(loader, descriptorName(fd));
     if (!image) {
-        vips_error_clear();
+        traceAndClearError("header");
         header.unreadableReason = UnreadableReason::Damaged;
         return header;
     }
@@ -273,7 +285,7 @@ bool makeVipsPreview(int fd, int width, int height, Preview& preview)
     const std::string loader = fileLoaderFor(fd);
     VipsImage* header = loader.empty() ? nullptr : loadWith(loader, descriptorName(fd));
     if (!header) {
-        vips_error_clear();
+        traceAndClearError("preview");
         return false;
     }
     const double pixels = double(vips_image_get_width(header)) * vips_image_get_height(header);
@@ -296,7 +308,7 @@ bool makeVipsPreview(int fd, int width, int height, Preview& preview)
     }
     g_object_unref(header);
     if (status != 0) {
-        vips_error_clear();
+        traceAndClearError("preview");
         return false;
     }
     try {
