@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libqt6opengl6-dev libgl-dev
   libvips-dev libjpeg-dev libpng-dev libtiff-dev libwebp-dev libexif-dev libglib2.0-dev
+  # The loader helper confines itself with a seccomp filter.
+  libseccomp-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   dbus dbus-x11 xvfb xauth desktop-file-utils appstream
   at-spi2-core gir1.2-atspi-2.0 python3-gi

@@ -41,8 +41,8 @@ bool writeAll(FILE* stream, const std::string& text)
     return std::fwrite(text.data(), 1, text.size(), stream) == text.size() && std::fflush(stream) == 0;
 }
 
-// Names an image type the loader reads. The types read without libvips are
-// known here; for any other suffix libvips is asked, once.
+// Names an image type the loader reads. The types read in this process are
+// known here; for any other suffix the loader helper is asked, once.
 bool hasImageSuffix(std::string_view name)
 {
     static const std::set<std::string> own{"bmp", "dib", "gif", "jpe", "jpeg", "jpg", "png", "psb", "psd", "tif", "tiff", "webp"};

@@ -2,6 +2,7 @@
 
 #include "platform/VipsSource.h"
 #include "platform/header/HeaderFile.h"
+#include "platform/loader/LoaderClient.h"
 
 #include <QFile>
 
@@ -87,6 +88,17 @@ QImage previewOf(Load load, Thumbnail thumbnail)
     }
 }
 
+// Formats that no loader hardened for hostile input reads: the confined
+// loader helper makes the preview.
+QImage previewThroughHelper(const header::HeaderFile& file, int width, int height)
+{
+    loader::Preview preview;
+    if (!loader::makePreviewThroughHelper(file.descriptor(), width, height, preview))
+        return {};
+    const QImage::Format format = preview.bands == 4 ? QImage::Format_RGBA8888 : QImage::Format_RGB888;
+    return QImage(preview.pixels.data(), preview.width, preview.height, preview.width * preview.bands, format).copy();
+}
+
 } // namespace
 
 QImage makePreview(const QString& path, QSize bounds)
@@ -97,11 +109,13 @@ QImage makePreview(const QString& path, QSize bounds)
     // then opens what this descriptor holds, never the path, so a file
     // swapped for a pipe after the check cannot block the preview.
     const std::unique_ptr<header::HeaderFile> file = header::HeaderFile::open(QFile::encodeName(path).toStdString());
-    const char* loader = file ? trustedLoader(*file) : nullptr;
-    if (!loader)
+    if (!file)
         return {};
     const int width = bounds.width();
     const int height = bounds.height();
+    const char* loader = trustedLoader(*file);
+    if (!loader)
+        return previewThroughHelper(*file, width, height);
     QImage result;
     if (mapsWholeFile(loader)) {
         // A private copy: libvips maps the whole file for these, and a file

@@ -4,7 +4,6 @@
 #include "app/inspect/InspectCore.h"
 #include "app/inspect/InspectOptions.h"
 #include "app/inspect/InspectOutput.h"
-#include "app/inspect/VipsModule.h"
 #include "platform/header/ImageFileReader.h"
 #include "support/TestImages.h"
 
@@ -222,32 +221,23 @@ TEST_F(InspectTool, PlainLinesStayAsTheyWere)
                                    "cmyk300.tif\t30\t40\t300\tCMYK\tDeviceCMYK\n");
 }
 
-// Formats beyond the five the tool reads itself go through libvips, which
-// the tool loads from its module only when such a file comes.
-TEST_F(InspectTool, OtherFormatsGoThroughTheLibvipsModule)
+// Formats beyond those the tool reads itself go through the loader helper,
+// found beside the tool, and a folder walk names them.
+TEST_F(InspectTool, OtherFormatsGoThroughTheLoaderHelper)
 {
-    const QString avif = dir.filePath(QStringLiteral("photo.avif"));
-    if (!writeTestImage(avif, {24, 18, Model::RGB, 72.0}))
-        GTEST_SKIP() << "libvips writes no AVIF here";
-    const ToolRun r = run({QStringLiteral("photo.avif")});
-    EXPECT_EQ(r.code, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.startsWith("photo.avif\t18\t24\t")) << r.out.toStdString();
-    EXPECT_FALSE(r.err.contains("not found"));
-}
-
-// The application takes its previews from the same module, on first need.
-TEST_F(InspectTool, TheLibvipsModuleMakesPreviews)
-{
-    QLibrary module(QStringLiteral(QUORVEL_VIPS_MODULE));
-    ASSERT_TRUE(module.load()) << module.errorString().toStdString();
-    const auto makePreview = reinterpret_cast<QuorvelMakePreview>(module.resolve(inspect::makePreviewSymbol));
-    ASSERT_NE(makePreview, nullptr);
-    const QString photo = image(QStringLiteral("photo.jpg"), {400, 300, Model::RGB, 72.0});
-    QImage preview;
-    makePreview(&photo, QSize(100, 100), &preview);
-    EXPECT_EQ(preview.size(), QSize(100, 75));
-    makePreview(&broken, QSize(100, 100), &preview);
-    EXPECT_TRUE(preview.isNull());
+    QDir(dir.path()).mkdir(QStringLiteral("other"));
+    const QString jp2 = dir.filePath(QStringLiteral("other/photo.jp2"));
+    if (!writeTestImage(jp2, {24, 18, Model::RGB, 72.0}))
+        GTEST_SKIP() << "libvips writes no JPEG 2000 here";
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QUORVEL_LOADER"));
+    QProcess tool;
+    tool.setProcessEnvironment(environment);
+    tool.setWorkingDirectory(dir.path());
+    tool.start(QStringLiteral(QUORVEL_INSPECT), {QStringLiteral("other")});
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(tool.readAllStandardOutput()), QStringLiteral("other/photo.jp2\t18\t24\t72\tRGB\tCalibratedRGB\n"));
 }
 
 TEST_F(InspectTool, CommandLineReadsOptionsAndRefusesNonsense)

@@ -132,6 +132,11 @@ INSTANTIATE_TEST_SUITE_P(Files, HostileFile, ::testing::Values(
                 Expect::Unreadable},
     HostileCase{"TopDownBmpUnderTheFormatsLimit", [](const QDir& d) { return named(d, "big.bmp", bmpClaiming(60000, -60000, 8)); },
                 Expect::Header, 60000, 60000},
+    // Read by the loader helper: its header is measured, its preview refused.
+    HostileCase{"Jpeg2000Bomb", [](const QDir& d) { return named(d, "bomb.jp2", jp2Claiming(100000, 100000)); },
+                Expect::Header, 100000, 100000},
+    HostileCase{"Jpeg2000TileBomb", [](const QDir& d) { return named(d, "tiles.jp2", jp2Claiming(60000, 60000, 1)); },
+                Expect::Unreadable},
     HostileCase{"SparseFourGigabytesNamedTif", [](const QDir& d) { return named(d, "sparse.tif", QByteArray(), kFourGiB); },
                 Expect::Unreadable},
     HostileCase{"SparseFourGigabytesBehindATiffBomb", [](const QDir& d) { return named(d, "sparse-bomb.tif", tiffClaiming(60000, 60000), kFourGiB); },
@@ -158,7 +163,7 @@ TEST(DamagedFile, EveryFormatCutShortOrBitFlipped)
     QTemporaryDir dir;
     platform::ImageFileReader reader;
     int copies = 0;
-    for (const char* suffix : {".jpg", ".png", ".tif", ".webp", ".gif", ".psd", ".bmp"}) {
+    for (const char* suffix : {".jpg", ".png", ".tif", ".webp", ".gif", ".psd", ".bmp", ".jp2"}) {
         const QByteArray original = smallImage(QLatin1String(suffix));
         ASSERT_FALSE(original.isEmpty()) << suffix;
         QList<QByteArray> damaged;

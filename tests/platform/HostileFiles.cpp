@@ -139,6 +139,26 @@ QByteArray bmpClaiming(qint32 width, qint32 height, quint16 bitCount)
     return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));
 }
 
+QByteArray jp2Claiming(quint32 width, quint32 height, quint32 tile)
+{
+    QByteArray jp2 = written(QStringLiteral(".jp2"));
+    const qsizetype ihdr = jp2.indexOf("ihdr");
+    const qsizetype siz = jp2.indexOf("\xFF\x51");
+    if (ihdr < 0 || siz < 0 || jp2.size() < siz + 4 + 36)
+        return {};
+    qToBigEndian(height, jp2.data() + ihdr + 4);
+    qToBigEndian(width, jp2.data() + ihdr + 8);
+    // SIZ: marker, length, capabilities, then the image, offset and tile sizes.
+    char* size = jp2.data() + siz + 6;
+    qToBigEndian(width, size);
+    qToBigEndian(height, size + 4);
+    qToBigEndian(quint32(0), size + 8);
+    qToBigEndian(quint32(0), size + 12);
+    qToBigEndian(tile ? tile : width, size + 16);
+    qToBigEndian(tile ? tile : height, size + 20);
+    return jp2;
+}
+
 QByteArray smallImage(const QString& suffix)
 {
     // Formats that nothing here writes are laid out by hand.

@@ -30,6 +30,10 @@ QByteArray psdClaiming(quint32 width, quint32 height, quint16 version = 1);
 // with no more than 64 bytes of pixels when the claim is large.
 QByteArray bmpClaiming(qint32 width, qint32 height, quint16 bitCount = 24);
 
+// A small real JPEG 2000 (JP2) file whose image header box and codestream
+// both claim `width` x `height`, in tiles of `tile` x `tile` (0: one tile).
+QByteArray jp2Claiming(quint32 width, quint32 height, quint32 tile = 0);
+
 // A small real image of the format of `suffix` (".jpg", ".png", ...).
 QByteArray smallImage(const QString& suffix);
 

@@ -15,6 +15,9 @@ int main(int argc, char** argv)
     // inside a private one (dbus-run-session) and say so.
     if (!qEnvironmentVariableIsSet("QUORVEL_TEST_PRIVATE_BUS"))
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+    // The built loader helper, unless a test run names another.
+    if (qEnvironmentVariableIsEmpty("QUORVEL_LOADER"))
+        qputenv("QUORVEL_LOADER", QUORVEL_LOADER_BINARY);
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("QuorvelTests"));

@@ -38,7 +38,7 @@ void pngProfile(ImageDetails& details, const unsigned char* chunk, size_t size);
 void tiffDetails(ImageDetails& details, tiff* tiff);
 void webpDetails(ImageDetails& details, const HeaderFile& file, bool alpha, bool extended);
 void gifDetails(ImageDetails& details, HeaderFile& file);
-// In VipsDetails.cpp, apart from the others: only the libvips reader needs libvips.
+// In loader/VipsDetails.cpp: only the loader helper reads through libvips.
 void vipsDetails(ImageDetails& details, _VipsImage* image, std::optional<double> verticalDpi);
 
 } // namespace quorvel::platform::header

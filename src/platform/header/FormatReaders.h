@@ -28,9 +28,10 @@ ImageHeader readBmpHeader(HeaderFile& file, ImageDetails* details = nullptr);
 // "BM" and an information header of a known size: two letters alone are
 // too common at the start of other files.
 bool looksLikeBmp(const unsigned char* start, size_t size);
-// Every other format libvips may read from hostile input, through the open
-// descriptor (the path is never opened again); a resolution only where the
-// file itself recorded one.
+// Every other format, read by libvips in the confined loader helper through
+// the open descriptor (the path is never opened again); a resolution only
+// where the file itself recorded one. Unreadable, with the reason, when the
+// helper cannot read the file, fails on it or does not answer in time.
 ImageHeader readVipsHeader(HeaderFile& file, const std::string& path, ImageDetails* details = nullptr);
 
 // The vertical resolution in dpi recorded in an EXIF block (a TIFF structure,

@@ -87,7 +87,9 @@ ImageHeader ImageFileReader::readHeader(const std::string& path) const
 ImageHeader ImageFileReader::readHeaderAndDetails(const std::string& path, ImageDetails& details) const
 {
     ImageHeader header = readWith(path, &details);
-    if (!header.readable) {
+    // A reader that gave no answer in time would not answer a second time
+    // either: the window would wait twice as long for nothing.
+    if (!header.readable && header.unreadableReason != UnreadableReason::TimedOut) {
         // Reading the details must never cost the measure: whatever failed,
         // the file gets the plain reading's result.
         details = ImageDetails{};

@@ -1,0 +1,354 @@
+#include "platform/loader/VipsRead.h"
+
+#include "platform/header/DetailReaders.h"
+#include "platform/header/FormatReaders.h"
+
+#include <vips/vips8>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include <unistd.h>
+#include <set>
+#include <string_view>
+
+namespace quorvel::platform::loader {
+namespace {
+
+// Loaders that recognise any text as an image, so they would measure notes
+// and spreadsheets as images.
+constexpr const char* textLoaders[] = {"VipsForeignLoadCsv", "VipsForeignLoadMatrix"};
+
+// ImageMagick's loader has no suffixes of its own in libvips: the formats it
+// is here for (icons, targa, PSD and BMP previews, ...). Kept to formats that
+// its coders read from their own bytes, never through another program.
+constexpr const char* magickSuffixes[] = {"bmp", "cur", "dds", "dib", "ico", "icb", "pcx", "psb", "psd",
+                                          "sgi", "tga", "vda", "vst", "xbm", "xpm"};
+
+// Past this many pixels a preview is not attempted: formats without
+// shrink-on-load would decode the whole of a hostile header's claim.
+constexpr double maxPreviewSourcePixels = 400.0 * 1000 * 1000;
+
+std::string depthVariant(const char* model, int bits, bool isFloat)
+{
+    return std::string(model) + (isFloat ? " float" : " " + std::to_string(bits) + "-bit");
+}
+
+std::optional<std::string> vipsColourSpace(VipsImage* image)
+{
+    using namespace header;
+    const int bands = vips_image_get_bands(image);
+    const VipsBandFormat format = vips_image_get_format(image);
+    const bool integer8or16 = format == VIPS_FORMAT_UCHAR || format == VIPS_FORMAT_USHORT;
+    const bool isFloat = vips_band_format_isfloat(format) || vips_band_format_iscomplex(format);
+    const int bits = static_cast<int>(vips_format_sizeof(format)) * 8;
+    switch (vips_image_get_interpretation(image)) {
+    case VIPS_INTERPRETATION_B_W:
+    case VIPS_INTERPRETATION_GREY16:
+        if (bands > 2)
+            return std::string(othername::multiband);
+        if (integer8or16)
+            return std::string(colourspace::grayscale);
+        return depthVariant("Gray", bits, isFloat);
+    case VIPS_INTERPRETATION_sRGB:
+    case VIPS_INTERPRETATION_RGB16:
+    case VIPS_INTERPRETATION_RGB:
+        if (bands < 3 || bands > 4)
+            return std::string(othername::multiband);
+        if (integer8or16)
+            return std::string(colourspace::rgb);
+        return depthVariant("RGB", bits, isFloat);
+    case VIPS_INTERPRETATION_CMYK:
+        if (bands < 4 || bands > 5)
+            return std::string(othername::multiband);
+        return std::string(colourspace::cmyk);
+    case VIPS_INTERPRETATION_LAB:
+    case VIPS_INTERPRETATION_LABQ:
+    case VIPS_INTERPRETATION_LABS: return std::string(othername::lab);
+    case VIPS_INTERPRETATION_LCH: return std::string("LCh");
+    case VIPS_INTERPRETATION_CMC: return std::string("CMC");
+    case VIPS_INTERPRETATION_XYZ: return std::string("XYZ");
+    case VIPS_INTERPRETATION_YXY: return std::string("Yxy");
+    case VIPS_INTERPRETATION_scRGB: return std::string("scRGB");
+    case VIPS_INTERPRETATION_HSV: return std::string("HSV");
+    default: return std::string(othername::multiband);
+    }
+}
+
+// libvips fills in a resolution for every image, mostly one the file never
+// recorded: trust only an EXIF block that the loader kept.
+std::optional<double> vipsVerticalDpi(VipsImage* image)
+{
+    if (!vips_image_get_typeof(image, VIPS_META_EXIF_NAME))
+        return std::nullopt;
+    const void* data = nullptr;
+    size_t size = 0;
+    if (vips_image_get_blob(image, VIPS_META_EXIF_NAME, &data, &size) != 0)
+        return std::nullopt;
+    return header::exifVerticalDpi(static_cast<const unsigned char*>(data), size);
+}
+
+// libvips opens what the descriptor holds through its /proc entry: every
+// loader, ImageMagick's included, reads a named file, and the entry names
+// the very file the program opened, whatever its path has become since.
+std::string descriptorName(int fd)
+{
+    return "/proc/self/fd/" + std::to_string(fd);
+}
+
+// Enough for every loader's signature. Letting libvips sniff the whole file
+// instead would let the loaders that look for a first line read to the end
+// of a file that has none: minutes for 4 GB of zeros.
+constexpr size_t sniffBytes = 64 * 1024;
+
+bool isBlocked(const char* className)
+{
+    const GType type = g_type_from_name(className);
+    if (!type)
+        return true;
+    auto* operation = static_cast<VipsOperationClass*>(g_type_class_ref(type));
+    const bool blocked = operation->flags & VIPS_OPERATION_BLOCKED;
+    g_type_class_unref(operation);
+    return blocked;
+}
+
+// The nickname of an operation class ("jp2kload_source"), empty when none.
+std::string nicknameOf(const char* className)
+{
+    const GType type = g_type_from_name(className);
+    if (!type)
+        return {};
+    auto* object = static_cast<VipsObjectClass*>(g_type_class_ref(type));
+    std::string nickname = object->nickname ? object->nickname : "";
+    g_type_class_unref(object);
+    return nickname;
+}
+
+// The file loader ("jp2kload", "magickload") for the file open on `fd`,
+// chosen from its first bytes by the loaders that read a source or a
+// buffer; empty when none recognises them, or the one that does is blocked.
+std::string fileLoaderFor(int fd)
+{
+    std::vector<unsigned char> start(sniffBytes);
+    const ssize_t n = ::pread(fd, start.data(), start.size(), 0);
+    if (n <= 0)
+        return {};
+    start.resize(static_cast<size_t>(n));
+    const char* found = nullptr;
+    if (VipsSource* probe = vips_source_new_from_memory(start.data(), start.size())) {
+        found = vips_foreign_find_load_source(probe);
+        g_object_unref(probe);
+    }
+    if (!found)
+        found = vips_foreign_find_load_buffer(start.data(), start.size());
+    vips_error_clear();
+    if (!found || isBlocked(found))
+        return {};
+    std::string nickname = nicknameOf(found);
+    for (const std::string_view variant : {"_source", "_buffer"}) {
+        if (nickname.ends_with(variant))
+            nickname.erase(nickname.size() - variant.size());
+    }
+    return vips_type_find("VipsOperation", nickname.c_str()) ? nickname : std::string();
+}
+
+// libvips' own account of a failure, on standard error when asked for with
+// QUORVEL_LOADER_TRACE=1, then forgotten.
+void traceAndClearError(const char* what)
+{
+    static const bool trace = std::getenv("QUORVEL_LOADER_TRACE") != nullptr;
+    if (trace && *vips_error_buffer())
+        std::fprintf(stderr, "quorvel-loader: %s: %s", what, vips_error_buffer());
+    vips_error_clear();
+}
+
+// Loads the header of `name` through that loader, without asking every
+// other loader about the whole file again.
+VipsImage* loadWith(const std::string& loader, const std::string& name)
+{
+    VipsOperation* operation = vips_operation_new(loader.c_str());
+    if (!operation)
+        return nullptr;
+    VipsImage* image = nullptr;
+    if (vips_object_set(VIPS_OBJECT(operation), "filename", name.c_str(), "access", VIPS_ACCESS_SEQUENTIAL, nullptr) == 0
+        && vips_cache_operation_buildp(&operation) == 0)
+        g_object_get(operation, "out", &image, nullptr);
+    vips_object_unref_outputs(VIPS_OBJECT(operation));
+    g_object_unref(operation);
+    return image;
+}
+
+// Loader base nicknames ("jp2kload") that have a source or buffer variant:
+// only their formats can be recognised from the first bytes.
+void* collectSniffable(VipsForeignClass* foreignClass, void* set, void*)
+{
+    std::string nickname = VIPS_OBJECT_CLASS(foreignClass)->nickname;
+    for (const std::string_view variant : {"_source", "_buffer"}) {
+        if (nickname.ends_with(variant)) {
+            nickname.erase(nickname.size() - variant.size());
+            static_cast<std::set<std::string>*>(set)->insert(nickname);
+        }
+    }
+    return nullptr;
+}
+
+void* collectSuffixes(VipsForeignClass* foreignClass, void* set, void* sniffable)
+{
+    if (VIPS_OPERATION_CLASS(foreignClass)->flags & VIPS_OPERATION_BLOCKED)
+        return nullptr;
+    if (!static_cast<std::set<std::string>*>(sniffable)->count(VIPS_OBJECT_CLASS(foreignClass)->nickname))
+        return nullptr;
+    auto* suffixes = static_cast<std::set<std::string>*>(set);
+    if (std::string_view(G_OBJECT_CLASS_NAME(foreignClass)).starts_with("VipsForeignLoadMagick")) {
+        suffixes->insert(std::begin(magickSuffixes), std::end(magickSuffixes));
+        return nullptr;
+    }
+    if (!foreignClass->suffs)
+        return nullptr;
+    for (const char* const* suffix = foreignClass->suffs; *suffix; ++suffix) {
+        std::string name(*suffix);
+        if (!name.empty() && name.front() == '.')
+            name.erase(0, 1);
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        if (!name.empty() && name.find('.') == std::string::npos)
+            suffixes->insert(name);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void startVips()
+{
+    if (VIPS_INIT("quorvel-loader") != 0)
+        vips_error_clear();
+    vips_cache_set_max(0);
+    vips_cache_set_max_mem(0);
+    vips_concurrency_set(1); // several helpers run side by side instead
+    vips_leak_set(false);
+    vips_block_untrusted_set(false);
+    for (const char* name : textLoaders)
+        vips_operation_block_set(name, true);
+    // Loaders that start libraries of their own, which read configuration
+    // and module files, do so now, before the process is confined.
+    // A 1 x 1 BMP, which only ImageMagick's loader reads.
+    static const unsigned char tinyBmp[] = {
+        'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0,
+        0, 0, 0, 0, 4, 0, 0, 0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 255, 255, 0};
+    if (VipsImage* image = vips_image_new_from_buffer(tinyBmp, sizeof tinyBmp, "", nullptr)) {
+        VipsImage* pixels = nullptr;
+        if (vips_copy(image, &pixels, nullptr) == 0 && vips_image_wio_input(pixels) == 0)
+            g_object_unref(pixels);
+        else if (pixels)
+            g_object_unref(pixels);
+        g_object_unref(image);
+    }
+    vips_error_clear();
+}
+
+ImageHeader readVipsHeader(int fd, ImageDetails* details)
+{
+    ImageHeader header;
+    const std::string loader = fileLoaderFor(fd);
+    if (loader.empty()) {
+        header.unreadableReason = UnreadableReason::NotAnImage;
+        return header;
+    }
+    VipsImage* image = loadWith(loader, descriptorName(fd));
+    if (!image) {
+        traceAndClearError("header");
+        header.unreadableReason = UnreadableReason::Damaged;
+        return header;
+    }
+    const int width = vips_image_get_width(image);
+    const int height = vips_image_get_height(image);
+    if (width > 0 && height > 0) {
+        header.readable = true;
+        header.pixelsHigh = height;
+        header.pixelsWide = width;
+        header.colourSpaceName = vipsColourSpace(image);
+        header.verticalDpi = vipsVerticalDpi(image);
+        if (details)
+            header::vipsDetails(*details, image, header.verticalDpi);
+    } else {
+        header.unreadableReason = UnreadableReason::Damaged;
+    }
+    g_object_unref(image);
+    vips_error_clear();
+    return header;
+}
+
+bool makeVipsPreview(int fd, int width, int height, Preview& preview)
+{
+    const std::string loader = fileLoaderFor(fd);
+    VipsImage* header = loader.empty() ? nullptr : loadWith(loader, descriptorName(fd));
+    if (!header) {
+        traceAndClearError("preview");
+        return false;
+    }
+    const double pixels = double(vips_image_get_width(header)) * vips_image_get_height(header);
+    if (pixels > maxPreviewSourcePixels) {
+        g_object_unref(header);
+        return false;
+    }
+    VipsImage* thumb = nullptr;
+    int status = 0;
+    if (loader == "magickload") {
+        // No shrink-on-load there: the loaded image shrinks as it decodes.
+        status = vips_thumbnail_image(header, &thumb, width, "height", height, "size", VIPS_SIZE_DOWN, nullptr);
+    } else if (VipsSource* source = vips_source_new_from_descriptor(fd)) {
+        // Through a source, so that libvips shrinks on load where it can
+        // and picks its loader from a few bytes.
+        status = vips_thumbnail_source(source, &thumb, width, "height", height, "size", VIPS_SIZE_DOWN, nullptr);
+        g_object_unref(source);
+    } else {
+        status = -1;
+    }
+    g_object_unref(header);
+    if (status != 0) {
+        traceAndClearError("preview");
+        return false;
+    }
+    try {
+        vips::VImage image(thumb); // takes the reference
+        if (image.interpretation() != VIPS_INTERPRETATION_sRGB)
+            image = image.colourspace(VIPS_INTERPRETATION_sRGB);
+        if (image.bands() > 4)
+            image = image.extract_band(0, vips::VImage::option()->set("n", 4));
+        if (image.bands() < 3)
+            return false;
+        if (image.format() != VIPS_FORMAT_UCHAR)
+            image = image.cast(VIPS_FORMAT_UCHAR);
+        if (image.width() > maxPreviewSide || image.height() > maxPreviewSide)
+            return false;
+        size_t size = 0;
+        void* memory = vips_image_write_to_memory(image.get_image(), &size);
+        if (!memory) {
+            vips_error_clear();
+            return false;
+        }
+        preview.width = image.width();
+        preview.height = image.height();
+        preview.bands = image.bands();
+        const auto* bytes = static_cast<const unsigned char*>(memory);
+        preview.pixels.assign(bytes, bytes + size);
+        g_free(memory);
+        return size == size_t(preview.width) * size_t(preview.height) * size_t(preview.bands);
+    } catch (const vips::VError&) {
+        vips_error_clear();
+        return false;
+    }
+}
+
+std::vector<std::string> servedSuffixes()
+{
+    std::set<std::string> sniffable;
+    vips_foreign_map("VipsForeignLoad", reinterpret_cast<VipsSListMap2Fn>(collectSniffable), &sniffable, nullptr);
+    std::set<std::string> suffixes;
+    vips_foreign_map("VipsForeignLoad", reinterpret_cast<VipsSListMap2Fn>(collectSuffixes), &suffixes, &sniffable);
+    return {suffixes.begin(), suffixes.end()};
+}
+
+} // namespace quorvel::platform::loader

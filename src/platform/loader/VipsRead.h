@@ -1,0 +1,27 @@
+#pragma once
+
+// The helper's side: libvips with every loader it has, reading a file the
+// program handed over as an open descriptor.
+
+#include "platform/loader/LoaderProtocol.h"
+
+#include <string>
+#include <vector>
+
+namespace quorvel::platform::loader {
+
+// Starts libvips with all loaders but those that would take any text file
+// for an image, and wakes the loaders that need files of their own to start.
+void startVips();
+
+// Reads only the header (and, with `details`, the details) of the image
+// open on `fd`; a resolution only where the file itself recorded one.
+ImageHeader readVipsHeader(int fd, ImageDetails* details);
+
+// An sRGB preview no larger than width x height; false when none can be made.
+bool makeVipsPreview(int fd, int width, int height, Preview& preview);
+
+// The file-name suffixes (lower case, without the dot) of the formats read.
+std::vector<std::string> servedSuffixes();
+
+} // namespace quorvel::platform::loader

@@ -1,0 +1,269 @@
+// Formats that only loaders not hardened for hostile input read: measured
+// exactly through the confined loader helper; a helper that crashes or hangs
+// costs that one file; inside the helper, writing files, sockets and new
+// processes are refused.
+#include "check/ImageDetails.h"
+#include "check/ImageMeasure.h"
+#include "platform/ImageTypes.h"
+#include "platform/PreviewMaker.h"
+#include "platform/VipsRuntime.h"
+#include "platform/header/ImageFileReader.h"
+#include "platform/loader/LoaderClient.h"
+#include "support/TestImages.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <future>
+#include <vector>
+
+#include <vips/vips.h>
+
+namespace quorvel::test {
+namespace {
+
+using namespace std::chrono_literals;
+namespace loader = platform::loader;
+
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Through ImageMagick's saver, for the formats only its loader reads; in
+// colour, or it saves grey.
+bool writeThroughMagick(const QString& path, const char* format, int width, int height)
+{
+    VipsImage* black = nullptr;
+    VipsImage* orange = nullptr;
+    VipsImage* bytes = nullptr;
+    double scale[] = {1, 1, 1};
+    double offset[] = {230, 120, 20};
+    int status = vips_black(&black, width, height, "bands", 3, nullptr);
+    status = status ? status : vips_linear(black, &orange, scale, offset, 3, nullptr);
+    status = status ? status : vips_cast_uchar(orange, &bytes, nullptr);
+    status = status ? status : vips_magicksave(bytes, path.toUtf8().constData(), "format", format, nullptr);
+    for (VipsImage* image : {black, orange, bytes})
+        if (image)
+            g_object_unref(image);
+    vips_error_clear();
+    return status == 0;
+}
+
+struct FormatCase {
+    const char* name;
+    const char* file;
+    // Writes the file; false when this libvips cannot.
+    bool (*make)(const QString& path);
+    int height;
+    int width;
+    const char* colourSpace;
+    int bits;
+    bool alpha;
+};
+
+const FormatCase kFormats[] = {
+    {"Jpeg2000Rgb", "rgb.jp2", [](const QString& p) { return writeTestImage(p, {.width = 40, .height = 30}); },
+     30, 40, "CalibratedRGB", 8, false},
+    {"Jpeg2000Grey16", "grey16.jp2",
+     [](const QString& p) { return writeTestImage(p, {.width = 21, .height = 34, .model = Model::Grey, .sixteenBit = true}); },
+     34, 21, "CalibratedGray", 16, false},
+    {"Jpeg2000Codestream", "rgba.j2k",
+     [](const QString& p) { return writeTestImage(p, {.width = 17, .height = 9, .model = Model::RGBA}); },
+     9, 17, "CalibratedRGB", 8, true},
+    {"JpegXl", "rgb.jxl", [](const QString& p) { return writeTestImage(p, {.width = 33, .height = 22}); },
+     22, 33, "CalibratedRGB", 8, false},
+    {"Svg", "drawing.svg",
+     [](const QString& p) {
+         return writeBytes(p, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"120\" height=\"80\">"
+                              "<rect width=\"120\" height=\"80\" fill=\"red\"/></svg>");
+     },
+     80, 120, "CalibratedRGB", 8, true},
+    {"PortablePixmap", "plain.ppm",
+     [](const QString& p) { return writeBytes(p, QByteArray("P6\n5 3\n255\n") + QByteArray(5 * 3 * 3, '\x40')); },
+     3, 5, "CalibratedRGB", 8, false},
+    {"Targa", "icon.tga", [](const QString& p) { return writeThroughMagick(p, "tga", 14, 6); }, 6, 14, "CalibratedRGB", 8, false},
+};
+
+class HelperFormat : public ::testing::TestWithParam<FormatCase> {
+protected:
+    // The fixtures are written here with savers that libvips marks unsafe;
+    // its loaders stay blocked in this process.
+    static void SetUpTestSuite()
+    {
+        platform::ensureVipsStarted();
+        for (const char* saver : {"VipsForeignSaveJxl", "VipsForeignSaveMagick"})
+            vips_operation_block_set(saver, false);
+    }
+
+    QTemporaryDir dir;
+    platform::ImageFileReader reader;
+};
+
+// Exactly as the policy reads every format: the pixel size of the first
+// image, the colour space, and no resolution that the file did not record.
+TEST_P(HelperFormat, MeasuresExactlyWithDetailsAndPreview)
+{
+    const FormatCase& c = GetParam();
+    const QString path = dir.filePath(QLatin1String(c.file));
+    if (!c.make(path))
+        GTEST_SKIP() << "libvips cannot write " << c.file << " here";
+    const std::string name = QFile::encodeName(path).toStdString();
+
+    const ImageHeader header = reader.readHeader(name);
+    ASSERT_TRUE(header.readable) << int(header.unreadableReason);
+    EXPECT_EQ(header.pixelsHigh, c.height);
+    EXPECT_EQ(header.pixelsWide, c.width);
+    EXPECT_FALSE(header.verticalDpi.has_value());
+    EXPECT_EQ(header.colourSpaceName.value_or("none"), c.colourSpace);
+
+    ImageDetails details;
+    const ImageHeader again = reader.readHeaderAndDetails(name, details);
+    EXPECT_EQ(again.pixelsHigh, c.height);
+    EXPECT_EQ(details.bitsPerSample, c.bits);
+    EXPECT_EQ(details.alpha, c.alpha);
+    EXPECT_EQ(details.resolutionSource, ResolutionSource::NotRecorded);
+
+    const QImage preview = platform::makePreview(path, QSize(20, 20));
+    ASSERT_FALSE(preview.isNull());
+    EXPECT_LE(preview.width(), 20);
+    EXPECT_LE(preview.height(), 20);
+    EXPECT_EQ(qMax(preview.width(), preview.height()), qMin(20, qMax(c.width, c.height)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, HelperFormat, ::testing::ValuesIn(kFormats),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(HelperFormats, AreNamedForTheOpenPanelAndTheFolderWalk)
+{
+    const QStringList suffixes = platform::readableImageSuffixes();
+    for (const char* suffix : {"jp2", "j2k", "jxl", "svg", "ppm", "ico", "tga", "pdf", "heic"})
+        EXPECT_TRUE(suffixes.contains(QLatin1String(suffix))) << suffix;
+    // Text that the csv loader would take for an image.
+    EXPECT_FALSE(suffixes.contains(QStringLiteral("csv")));
+}
+
+// Numbers in rows, which libvips' matrix loader would read as an image.
+TEST(HelperFormats, TextIsNotAnImage)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("notes.txt"));
+    ASSERT_TRUE(writeBytes(path, "2 2\n1 2\n3 4\n"));
+    const ImageHeader header = platform::ImageFileReader().readHeader(QFile::encodeName(path).toStdString());
+    EXPECT_FALSE(header.readable);
+    EXPECT_EQ(header.unreadableReason, UnreadableReason::NotAnImage);
+}
+
+// The test build of the helper, whose trigger files make it crash, hang or
+// probe its own confinement.
+class MisbehavingHelper : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        const char* usual = std::getenv("QUORVEL_LOADER");
+        m_usual = usual ? usual : "";
+        ::setenv("QUORVEL_LOADER", QUORVEL_LOADER_TEST_BINARY, 1);
+        loader::stopIdleHelpers();
+        loader::setHelperTimeouts({3000ms, 6000ms});
+    }
+
+    void TearDown() override
+    {
+        if (m_usual.empty())
+            ::unsetenv("QUORVEL_LOADER");
+        else
+            ::setenv("QUORVEL_LOADER", m_usual.c_str(), 1);
+        loader::stopIdleHelpers();
+        loader::setHelperTimeouts({});
+    }
+
+    std::string file(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(writeBytes(path, bytes));
+        return QFile::encodeName(path).toStdString();
+    }
+
+    std::string goodFile(const QString& name)
+    {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(writeTestImage(path, {.width = 12, .height = 10}));
+        return QFile::encodeName(path).toStdString();
+    }
+
+    QTemporaryDir dir;
+    platform::ImageFileReader reader;
+
+private:
+    std::string m_usual;
+};
+
+TEST_F(MisbehavingHelper, CrashOrHangCostsOnlyThatFile)
+{
+    const std::string good = goodFile(QStringLiteral("good.jp2"));
+    const std::string crash = file(QStringLiteral("crash.jp2"), "QUORVEL-TEST-CRASH");
+    const std::string hang = file(QStringLiteral("hang.jp2"), "QUORVEL-TEST-HANG");
+    struct Row {
+        const std::string& path;
+        UnreadableReason reason;
+    };
+    const std::vector<Row> rows{{good, UnreadableReason::None}, {crash, UnreadableReason::Damaged},
+                                {good, UnreadableReason::None}, {hang, UnreadableReason::TimedOut},
+                                {good, UnreadableReason::None}};
+    for (const Row& row : rows) {
+        const ImageMeasure m = measureImage(row.path, reader);
+        EXPECT_EQ(m.unreadableReason, row.reason) << row.path;
+        EXPECT_EQ(m.pixelsHigh, row.reason == UnreadableReason::None ? 10 : 0) << row.path;
+    }
+    ImageDetails details;
+    EXPECT_EQ(reader.readHeaderAndDetails(hang, details).unreadableReason, UnreadableReason::TimedOut);
+    // Previews too: a null one for the file that brings its helper down.
+    EXPECT_TRUE(platform::makePreview(QString::fromStdString(crash), QSize(8, 8)).isNull());
+    EXPECT_FALSE(platform::makePreview(QString::fromStdString(good), QSize(8, 8)).isNull());
+}
+
+// Many threads at once, as a parallel report measures: each bad file costs
+// itself only, whichever helper it met and whoever waited for that helper.
+TEST_F(MisbehavingHelper, ParallelChecksEachGetTheirOwnAnswer)
+{
+    const std::string good = goodFile(QStringLiteral("good.jp2"));
+    const std::string crash = file(QStringLiteral("crash.jp2"), "QUORVEL-TEST-CRASH");
+    const std::string hang = file(QStringLiteral("hang.jp2"), "QUORVEL-TEST-HANG");
+    std::vector<const std::string*> batch;
+    for (int i = 0; i < 18; ++i)
+        batch.push_back(i % 6 == 1 ? &crash : i % 9 == 4 ? &hang : &good);
+    std::vector<std::future<ImageMeasure>> results;
+    for (const std::string* path : batch)
+        results.push_back(std::async(std::launch::async, [this, path] { return measureImage(*path, reader); }));
+    for (size_t i = 0; i < batch.size(); ++i) {
+        const ImageMeasure m = results[i].get();
+        const UnreadableReason expected = batch[i] == &crash ? UnreadableReason::Damaged
+            : batch[i] == &hang                               ? UnreadableReason::TimedOut
+                                                              : UnreadableReason::None;
+        EXPECT_EQ(m.unreadableReason, expected) << i;
+    }
+}
+
+TEST_F(MisbehavingHelper, ConfinementRefusesWritingSocketsAndNewProcesses)
+{
+    ::unlink("/tmp/quorvel-loader-probe");
+    const std::string probe = file(QStringLiteral("probe.jp2"), "QUORVEL-TEST-PROBE");
+    const ImageHeader header = reader.readHeader(probe);
+#if defined(__SANITIZE_ADDRESS__)
+    // The address space is not limited where the sanitizer's shadow takes it.
+    const char* alloc = "alloc2g:allowed";
+#else
+    const char* alloc = "alloc2g:denied";
+#endif
+    EXPECT_EQ(header.colourSpaceName.value_or(""),
+              std::string("write:denied socket:denied fork:denied read:allowed ") + alloc);
+    EXPECT_NE(::access("/tmp/quorvel-loader-probe", F_OK), 0);
+}
+
+} // namespace
+} // namespace quorvel::test
