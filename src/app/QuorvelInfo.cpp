@@ -1,6 +1,7 @@
 #include "app/QuorvelInfo.h"
 
 #include "app/MainWindow.h"
+#include "app/overview/BatchModel.h"
 #include "platform/PathNames.h"
 #include "check/CheckRules.h"
 #include "platform/Log.h"
@@ -73,6 +74,8 @@ QuorvelInfo::QuorvelInfo()
 
 QuorvelInfo::~QuorvelInfo()
 {
+    if (m_overview)
+        m_overview->stop(); // its measures read through m_reader
     m_preview->waitForPending();
     if (sharedController == this)
         sharedController = nullptr;
@@ -100,6 +103,7 @@ void QuorvelInfo::connectOutlets(const Outlets& outlets)
     });
     connect(ui->recheckAction, &QAction::triggered, this, &QuorvelInfo::reCheckImage);
     connect(ui->preferencesAction, &QAction::triggered, this, &QuorvelInfo::showPref);
+    connectOverviewOutlets(); // before the batch's, which takes the form's fields
     connectBatchOutlets();
     connectViewerOutlets(outlets); // external viewer
 }
@@ -127,6 +131,7 @@ void QuorvelInfo::awakeFromNib()
 
     for (QLineEdit* field : {ui->quorColor, ui->quorDpi, ui->quorHeight, ui->quorWidth, ui->myCount, ui->namesLocation})
         field->setText(QString());
+    ui->verdictBanner->setText(QString());
 
     if (m_notifications) {
         m_notifications->observe(cambiamento);
@@ -198,6 +203,7 @@ void QuorvelInfo::checkImage(const QStringList& files)
     }
     ui->inspectorQuorvel->update();
     showDetails(path, rules); // details, after everything above
+    showVerdict(measure, rules, controls.selectedTitle());
 }
 
 void QuorvelInfo::showPreview(const QImage& image)
@@ -215,6 +221,7 @@ void QuorvelInfo::showPreview(const QImage& image)
 void QuorvelInfo::aggiornaDatiAlNuovoSetting()
 {
     qCInfo(lcInspector).noquote() << QStringLiteral("--------->> RE-CHECK");
+    rejudgeOverview();
     reCheckImage();
 }
 

@@ -103,6 +103,7 @@ void PrefManager::awakeFromNib()
     }
     // No setting is applied until the user picks one.
     popUp->setCurrentIndex(-1);
+    Q_EMIT popUpChanged();
 }
 
 void PrefManager::setThisPref(int index)
@@ -133,6 +134,7 @@ void PrefManager::setThisPref(int index)
                                         .arg(controls.sliderValue());
     broadcast();
     qCInfo(lcSettings).noquote() << QStringLiteral("--------->> CATTURATO IL SETTING!");
+    Q_EMIT popUpChanged();
 }
 
 void PrefManager::takeNewValues()
@@ -174,6 +176,7 @@ void PrefManager::addSetting()
     }
     selectItemWithTitle(name);
     m_settingName->accept();
+    Q_EMIT popUpChanged();
 }
 
 void PrefManager::openAlertPanel()
@@ -212,6 +215,7 @@ void PrefManager::yesDeleteSelectedPref()
     selectItemWithTitle(QCoreApplication::translate("Settings", "None"));
     setValueControlsEnabled(false);
     m_finestraBeforeDelete->accept();
+    Q_EMIT popUpChanged();
 }
 
 } // namespace quorvel
