@@ -19,7 +19,6 @@
 #include <QStringList>
 
 #include "ui_MainWindow.h"
-#include "ui_PreferencesWindow.h"
 
 int main(int argc, char** argv)
 {
@@ -45,8 +44,8 @@ int main(int argc, char** argv)
     info->awakeFromNib();
     prefManager.awakeFromNib();
     // The main window's "Checking against" pop-up picks through the preferences.
-    quorvel::SettingPicker settingPicker(mainWindow.form()->checkingAgainst, preferences.form()->mioPopUp,
-                                         &prefManager);
+    quorvel::SettingPicker settingPicker(mainWindow.form()->checkingAgainst,
+                                         preferences.findChild<QComboBox*>(QStringLiteral("mioPopUp")), &prefManager);
 
     // Product information: the version check, the About panel and the web link.
     quorvel::QuorvelCheck versionCheck(&panels, &workspace, &mainWindow);

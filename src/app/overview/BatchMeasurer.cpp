@@ -1,5 +1,7 @@
 #include "app/overview/BatchMeasurer.h"
 
+#include "platform/BackgroundThread.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -43,6 +45,7 @@ void BatchMeasurer::start(const QStringList& files, const ImageHeaderReader& rea
     for (int first = 0; first < count; first += slice) {
         const QStringList paths = files.mid(first, slice);
         m_pool.start([this, paths, first, cancelled, &reader] {
+            platform::yieldToInterface();
             QList<ImageMeasure> measures;
             measures.reserve(paths.size());
             for (const QString& path : paths) {

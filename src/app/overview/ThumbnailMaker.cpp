@@ -1,5 +1,6 @@
 #include "app/overview/ThumbnailMaker.h"
 
+#include "platform/BackgroundThread.h"
 #include "platform/PreviewMaker.h"
 
 #include <QGuiApplication>
@@ -14,7 +15,9 @@ ThumbnailMaker::ThumbnailMaker(QSize size, QObject* parent)
     , m_size(size)
     , m_cache(cacheKiB)
 {
-    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    // The rows on screen are few: one thread keeps up, and leaves the
+    // processors to the measures.
+    m_pool.setMaxThreadCount(1);
 }
 
 ThumbnailMaker::~ThumbnailMaker()
@@ -64,6 +67,7 @@ void ThumbnailMaker::pump()
         const QSize bounds = m_size * ratio;
         const quint64 generation = m_generation;
         m_pool.start([this, ask, bounds, ratio, generation] {
+            platform::yieldToInterface();
             const QImage image = platform::makePreview(ask.path, bounds);
             QMetaObject::invokeMethod(this, [this, ask, image, ratio, generation] {
                 --m_running;
