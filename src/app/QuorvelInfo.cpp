@@ -203,7 +203,7 @@ void QuorvelInfo::checkImage(const QStringList& files)
     }
     ui->inspectorQuorvel->update();
     showDetails(path, rules); // details, after everything above
-    showVerdict(measure, rules, controls.selectedTitle());
+    showVerdictBanner(measure, rules, controls.selectedTitle());
 }
 
 void QuorvelInfo::showPreview(const QImage& image)

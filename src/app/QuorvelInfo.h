@@ -158,7 +158,7 @@ private:
     void showBatchInOverview();
     void rejudgeOverview();
     void showOverviewSummary();
-    void showVerdict(const ImageMeasure& measure, const RuleControls& rules, const QString& settingTitle);
+    void showVerdictBanner(const ImageMeasure& measure, const RuleControls& rules, const QString& settingTitle);
     BatchModel* m_overview = nullptr;
     QSortFilterProxyModel* m_overviewRows = nullptr;
     QString m_overviewSetting; // the setting's name when the rows were last judged

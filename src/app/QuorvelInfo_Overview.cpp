@@ -91,11 +91,20 @@ void QuorvelInfo::showBatchFile(int index)
     form()->tabelleVista->setCurrentIndex(1);
 }
 
-void QuorvelInfo::showVerdict(const ImageMeasure& measure, const RuleControls& rules, const QString& settingTitle)
+void QuorvelInfo::showVerdictBanner(const ImageMeasure& measure, const RuleControls& rules, const QString& settingTitle)
 {
     QLineEdit* banner = form()->verdictBanner;
     banner->setText(verdictBannerText(measure, judge(measure, rules), rules, settingTitle));
     banner->setCursorPosition(0);
+
+    // The overview marks the file under inspection, so that going back to it
+    // finds the place (unless the filter hides the file).
+    const QModelIndex current = m_overviewRows->mapFromSource(m_overview->index(m_contatore, BatchModel::NameColumn));
+    if (current.isValid()) {
+        QTableView* table = form()->overviewTable;
+        table->selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        table->scrollTo(current);
+    }
 }
 
 } // namespace quorvel

@@ -171,6 +171,9 @@ TEST_F(Overview, ActivatingARowInspectsThatFileAndTheCounterFollows)
     EXPECT_EQ(ui()->myCount->text(), QStringLiteral("3/4"));
     EXPECT_TRUE(ui()->verdictBanner->text().startsWith(QStringLiteral("Unreadable: ")));
     EXPECT_GT(ui()->verdictBanner->text().size(), QStringLiteral("Unreadable: ").size());
+    EXPECT_EQ(rows()->index(table()->currentIndex().row(), BatchModel::NameColumn).data().toString(),
+              QStringLiteral("d-notes.png"))
+        << "the overview marks the file under inspection";
 }
 
 TEST_F(Overview, APickInTheMainWindowIsAPickInThePreferencesAndRejudgesWithoutReading)
