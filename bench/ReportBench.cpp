@@ -81,7 +81,7 @@ void BM_Report(benchmark::State& state)
     const QString target = corpusDir->filePath(QStringLiteral("Report.txt"));
 
     for (auto _ : state) {
-        const QList<ImageMeasure> measures = measureAll(inputs.files, reader);
+        const QList<ImageRecord> measures = measureAll(inputs.files, reader);
         const ReportResult result = buildReport(inputs, measures);
         if (!writeReport(target, result.text))
             state.SkipWithError("the report could not be written");
@@ -97,7 +97,7 @@ void BM_BuildAndWrite(benchmark::State& state)
 {
     const platform::ImageFileReader reader;
     const ReportInputs inputs = allBoxes();
-    const QList<ImageMeasure> measures = measureAll(inputs.files, reader);
+    const QList<ImageRecord> measures = measureAll(inputs.files, reader);
     const QString target = corpusDir->filePath(QStringLiteral("Report.txt"));
     for (auto _ : state) {
         const ReportResult result = buildReport(inputs, measures);

@@ -98,6 +98,10 @@
         <source>Largest at %1 dpi: %2</source>
         <translation>Massimo a %1 dpi: %2</translation>
     </message>
+    <message>
+        <source>Unreadable: %1</source>
+        <translation>Illeggibile: %1</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -634,35 +638,38 @@ Errate: %1</translation>
     </message>
 </context>
 <context>
+    <name>Unreadable</name>
+    <message>
+        <source>not an image</source>
+        <translation>non è un&apos;immagine</translation>
+    </message>
+    <message>
+        <source>format not supported</source>
+        <translation>formato non supportato</translation>
+    </message>
+    <message>
+        <source>damaged</source>
+        <translation>danneggiato</translation>
+    </message>
+    <message>
+        <source>too large</source>
+        <translation>troppo grande</translation>
+    </message>
+    <message>
+        <source>timed out</source>
+        <translation>tempo scaduto</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>permesso negato</translation>
+    </message>
+    <message>
+        <source>no longer there</source>
+        <translation>non c&apos;è più</translation>
+    </message>
+</context>
+<context>
     <name>Verdict</name>
-    <message>
-        <source>not an image file</source>
-        <translation>non è un file d&apos;immagine</translation>
-    </message>
-    <message>
-        <source>an image format that cannot be read here</source>
-        <translation>un formato d&apos;immagine che qui non si può leggere</translation>
-    </message>
-    <message>
-        <source>the file is damaged or cut short</source>
-        <translation>il file è danneggiato o troncato</translation>
-    </message>
-    <message>
-        <source>the image is too large</source>
-        <translation>l&apos;immagine è troppo grande</translation>
-    </message>
-    <message>
-        <source>reading the file took too long</source>
-        <translation>la lettura del file ha richiesto troppo tempo</translation>
-    </message>
-    <message>
-        <source>no permission to read the file</source>
-        <translation>manca il permesso di leggere il file</translation>
-    </message>
-    <message>
-        <source>the file is no longer there</source>
-        <translation>il file non c&apos;è più</translation>
-    </message>
     <message>
         <source>Unreadable: %1</source>
         <translation>Illeggibile: %1</translation>

@@ -1,17 +1,14 @@
 #pragma once
 
-#include "check/ImageDetails.h"
-#include "check/ImageMeasure.h"
+#include "check/ImageRecord.h"
 
 #include <QString>
-
-#include <cstdint>
 
 namespace quorvel {
 
 // The text of the inspector's details area: one fact per line, a warning
-// line marked with "⚠". Empty for an unreadable file. `requiredDpi` is the
-// setting's demand (none at 0 or less).
-QString detailsText(const ImageMeasure& measure, const ImageDetails& details, int32_t requiredDpi);
+// line marked with "⚠". For an unreadable file, the reason only. The
+// largest print size comes from the record's judgement, when judged.
+QString detailsText(const ImageRecord& record);
 
 } // namespace quorvel

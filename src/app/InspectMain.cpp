@@ -106,8 +106,8 @@ int main(int argc, char** argv)
     bool anyReadable = false;
     bool anyFails = false;
     for (const InspectRecord& record : records) {
-        anyReadable = anyReadable || isReadable(record.measure);
-        anyFails = anyFails || (record.verdict && record.verdict->fails());
+        anyReadable = anyReadable || record.readable;
+        anyFails = anyFails || (record.judgement && record.judgement->fails());
     }
 
     bool reportToStdout = false;

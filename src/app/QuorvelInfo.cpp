@@ -1,9 +1,9 @@
 #include "app/QuorvelInfo.h"
 
 #include "app/MainWindow.h"
+#include "app/VerdictColour.h"
 #include "app/overview/BatchModel.h"
 #include "platform/PathNames.h"
-#include "check/CheckRules.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PreviewMaker.h"
@@ -21,12 +21,8 @@ namespace {
 QuorvelInfo* sharedController = nullptr;
 const QString cambiamento = QStringLiteral("cambiamento");
 
-void setFailing(QLineEdit* field, bool failing)
-{
-    QPalette palette = field->palette();
-    palette.setColor(QPalette::Text, failing ? QColor(Qt::red) : QColor(Qt::black));
-    field->setPalette(palette);
-}
+// How long the preview waits for a resize to settle before it is made again.
+constexpr int previewSettleMs = 150;
 
 QString describe(const QString& path, const ImageMeasure& measure)
 {
@@ -70,6 +66,9 @@ QuorvelInfo::QuorvelInfo()
     , m_reader(std::make_unique<platform::ImageFileReader>())
 {
     connect(m_preview, &platform::PreviewLoader::previewReady, this, &QuorvelInfo::showPreview);
+    m_previewSettle.setSingleShot(true);
+    m_previewSettle.setInterval(previewSettleMs);
+    connect(&m_previewSettle, &QTimer::timeout, this, &QuorvelInfo::requestPreview);
 }
 
 QuorvelInfo::~QuorvelInfo()
@@ -91,6 +90,7 @@ void QuorvelInfo::connectOutlets(const Outlets& outlets)
     connectReportOutlets(); // batch report
 
     Ui::MainWindow* ui = form();
+    ui->inspectorQuorvel->installEventFilter(this); // the preview follows the view's size
     connect(ui->nextButton, &QAbstractButton::clicked, this, &QuorvelInfo::nextImage);
     connect(ui->prevButton, &QAbstractButton::clicked, this, &QuorvelInfo::prevImage);
     connect(ui->nextAction, &QAction::triggered, this, [this] {
@@ -150,7 +150,9 @@ void QuorvelInfo::checkImage(const QStringList& files)
     const SettingControlsView controls = settingControls();
     const QString path = files.at(m_contatore);
 
-    const ImageMeasure measure = measureImage(QFile::encodeName(path).toStdString(), *m_reader);
+    // One read gives the measure and the details; the rules judge the record.
+    ImageRecord record = recordImage(QFile::encodeName(path).toStdString(), *m_reader, true);
+    const ImageMeasure& measure = record.measure;
     qCInfo(lcInspector).noquote() << QStringLiteral("#####################");
     qCInfo(lcInspector).noquote() << QStringLiteral("IMMAGINE APERTA: %1").arg(describe(path, measure));
     qCInfo(lcInspector).noquote() << QStringLiteral("#####################");
@@ -159,25 +161,27 @@ void QuorvelInfo::checkImage(const QStringList& files)
     ui->quorWidth->setText(QString::number(measure.pixelsWide));
 
     const RuleControls rules = controls.ruleControls();
+    judgeRecord(record, rules);
+    const Judgement& verdicts = *record.judgement;
     qCInfo(lcInspector).noquote() << QStringLiteral("SCELTA COLORE: %1").arg(rules.selectedRow);
     qCInfo(lcInspector).noquote() << QStringLiteral("PREFERENZA ABILITATA?: %1").arg(rules.matrixEnabled ? 1 : 0);
 
     // Class Other leaves the field as the previous check left it.
     if (measure.colourClass != ColourClass::Other) {
-        setFailing(ui->quorColor, colourFails(measure.colourClass, rules.selectedRow, rules.matrixEnabled));
+        showVerdict(ui->quorColor, verdicts.colourFails);
         ui->quorColor->setText(QString::fromLatin1(colourLabel(measure.colourClass)));
     }
 
     qCInfo(lcInspector).noquote() << QStringLiteral("pref -> dpi: %1").arg(rules.sliderValue);
-    const int32_t measured = measuredDpi(measure.pixelsHigh, measure.heightPoints);
-    const int32_t required = requiredDpi(rules.sliderValue);
+    const int32_t measured = record.measuredDpi;
+    const int32_t required = verdicts.requiredDpi;
     if (rules.sliderValue == 75)
         qCInfo(lcInspector).noquote() << QStringLiteral("1. dpiRichiesti: %1").arg(required);
     else
         qCInfo(lcInspector).noquote() << QStringLiteral("2. dpiRichiesti: %1").arg(rules.sliderValue);
     qCInfo(lcInspector).noquote() << QStringLiteral("3. dpiRichiesti: %1").arg(required);
 
-    setFailing(ui->quorDpi, dpiFails(measured, required));
+    showVerdict(ui->quorDpi, verdicts.dpiFails);
     ui->quorDpi->setText(QString::number(measured));
 
     qCInfo(lcInspector).noquote() << QStringLiteral("Height: %1").arg(measure.pixelsHigh);
@@ -195,15 +199,44 @@ void QuorvelInfo::checkImage(const QStringList& files)
 
     // An unreadable file has no preview, whether the switch is on or off.
     ui->inspectorQuorvel->clear();
-    if (controls.previewState() == 1 && measure.pixelsHigh > 0 && measure.pixelsWide > 0) {
-        const QSize bounds = ui->inspectorQuorvel->contentsRect().size().expandedTo(ui->inspectorQuorvel->minimumSize());
-        m_preview->request(path, bounds);
+    m_previewSettle.stop();
+    if (controls.previewState() == 1 && record.readable && measure.pixelsHigh > 0 && measure.pixelsWide > 0) {
+        m_previewPath = path;
+        requestPreview();
     } else {
+        m_previewPath.clear();
         m_preview->cancel();
     }
     ui->inspectorQuorvel->update();
-    showDetails(path, rules); // details, after everything above
-    showVerdictBanner(measure, rules, controls.selectedTitle());
+    showDetails(record); // details, after everything above
+    showVerdictBanner(record, rules, controls.selectedTitle());
+}
+
+QSize QuorvelInfo::previewBounds() const
+{
+    // In device pixels, so that a high-density screen gets a sharp preview.
+    const QLabel* view = form()->inspectorQuorvel;
+    const QSize logical = view->contentsRect().size().expandedTo(view->minimumSize());
+    return logical * view->devicePixelRatioF();
+}
+
+void QuorvelInfo::requestPreview()
+{
+    if (!m_finestra || m_previewPath.isEmpty())
+        return;
+    m_previewBounds = previewBounds();
+    m_preview->request(m_previewPath, m_previewBounds);
+}
+
+bool QuorvelInfo::eventFilter(QObject* watched, QEvent* event)
+{
+    // The view grew or shrank (the window, or the tab laid out for the first
+    // time): once it settles, the preview of the current image is made again
+    // at the new size.
+    if (m_finestra && watched == form()->inspectorQuorvel && !m_previewPath.isEmpty()
+        && event->type() == QEvent::Resize && previewBounds() != m_previewBounds)
+        m_previewSettle.start();
+    return QObject::eventFilter(watched, event);
 }
 
 void QuorvelInfo::showPreview(const QImage& image)
@@ -211,10 +244,13 @@ void QuorvelInfo::showPreview(const QImage& image)
     if (!m_finestra)
         return;
     QLabel* view = form()->inspectorQuorvel;
-    if (image.isNull())
+    if (image.isNull()) {
         view->clear();
-    else
-        view->setPixmap(QPixmap::fromImage(image));
+    } else {
+        QPixmap pixmap = QPixmap::fromImage(image);
+        pixmap.setDevicePixelRatio(view->devicePixelRatioF());
+        view->setPixmap(pixmap);
+    }
     view->update();
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
-#include "check/ImageMeasure.h"
+#include "check/ImageRecord.h"
 #include "settings/SettingControls.h"
 
 #include <QObject>
 #include <QPointer>
+#include <QSize>
 #include <QStringList>
+#include <QTimer>
 
 #include <cstdint>
 #include <memory>
@@ -92,6 +94,10 @@ private:
     void showCounter();
     void enableNavigation();
     void showPreview(const QImage& image);
+    // The preview of the current image at the view's size in device pixels.
+    QSize previewBounds() const;
+    void requestPreview();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Batch: the open command, the step keys and the drop target's children.
     void connectBatchOutlets();
 
@@ -102,6 +108,9 @@ private:
     platform::DefaultsStore* m_defaults = nullptr;
     platform::PreviewLoader* m_preview = nullptr;
     std::unique_ptr<ImageHeaderReader> m_reader;
+    QString m_previewPath;   // the current image, while its preview is wanted
+    QSize m_previewBounds;   // the size last asked for
+    QTimer m_previewSettle;  // a resize waits for the next one before a new preview
 
     std::optional<QStringList> m_nomideifiles;
     int m_contatore = 0;
@@ -144,7 +153,7 @@ private:
     // Details (src/app/QuorvelInfo_Details.cpp): the details area beside the
     // inspector, filled after each check.
 private:
-    void showDetails(const QString& path, const RuleControls& rules);
+    void showDetails(const ImageRecord& record);
 
     // Overview (src/app/QuorvelInfo_Overview.cpp): the whole batch as a table
     // in the first tab, measured in the background, and the verdict banner.
@@ -158,7 +167,7 @@ private:
     void showBatchInOverview();
     void rejudgeOverview();
     void showOverviewSummary();
-    void showVerdictBanner(const ImageMeasure& measure, const RuleControls& rules, const QString& settingTitle);
+    void showVerdictBanner(const ImageRecord& record, const RuleControls& rules, const QString& settingTitle);
     BatchModel* m_overview = nullptr;
     QSortFilterProxyModel* m_overviewRows = nullptr;
     QString m_overviewSetting; // the setting's name when the rows were last judged

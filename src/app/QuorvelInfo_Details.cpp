@@ -1,14 +1,14 @@
 // Details: the facts beyond the measure, shown beside the inspector. They
-// never change the specified fields; they are read in the same pass as a
-// header, so one more header read per check.
+// never change the specified fields; the check reads them in the same pass
+// as the header.
 #include "app/DetailsText.h"
 #include "app/MainWindow.h"
 #include "app/QuorvelInfo.h"
+#include "app/UnreadableText.h"
 
 #include "ui_MainWindow.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 namespace quorvel {
 namespace {
@@ -61,10 +61,13 @@ QString yesNo(bool value)
 
 } // namespace
 
-QString detailsText(const ImageMeasure& measure, const ImageDetails& d, int32_t requiredDpi)
+QString detailsText(const ImageRecord& record)
 {
-    if (measure.pixelsHigh <= 0 || measure.pixelsWide <= 0)
+    if (!record.readable)
+        return QCoreApplication::translate("Details", "Unreadable: %1").arg(unreadableText(record.unreadableReason));
+    if (!record.details)
         return {};
+    const ImageDetails& d = *record.details;
     const QString warning = QStringLiteral("⚠ ");
     QStringList lines;
 
@@ -74,9 +77,9 @@ QString detailsText(const ImageMeasure& measure, const ImageDetails& d, int32_t 
         lines << QCoreApplication::translate("Details", "Resolution: %1 × %2 dpi, from %3")
                      .arg(dpiText(d.horizontalDpi.value_or(*d.verticalDpi)), dpiText(*d.verticalDpi),
                           sourceName(d.resolutionSource));
-    if (resolutionsDiffer(d))
+    if (record.resolutionsDiffer)
         lines << warning + QCoreApplication::translate("Details", "Horizontal and vertical resolutions differ; the vertical one is checked");
-    if (d.conflictingExifDpi && d.verticalDpi)
+    if (record.jfifExifConflict && d.verticalDpi)
         lines << warning + QCoreApplication::translate("Details", "JFIF says %1 dpi, EXIF says %2 dpi; JFIF is used")
                                .arg(dpiText(*d.verticalDpi), dpiText(*d.conflictingExifDpi));
 
@@ -86,10 +89,9 @@ QString detailsText(const ImageMeasure& measure, const ImageDetails& d, int32_t 
         lines << QCoreApplication::translate("Details", "Profile: unnamed (%1)").arg(modelName(d.profileModel));
     else
         lines << QCoreApplication::translate("Details", "Profile: %1 (%2)").arg(QString::fromStdString(d.profileDescription), modelName(d.profileModel));
-    const ColourModel pixels = pixelModel(measure.colourSpaceName);
-    switch (profileWarning(d, pixels)) {
+    switch (record.profileWarning) {
     case ProfileWarning::ModelMismatch:
-        lines << warning + QCoreApplication::translate("Details", "The profile is %1 but the pixels are %2").arg(modelName(d.profileModel), modelName(pixels));
+        lines << warning + QCoreApplication::translate("Details", "The profile is %1 but the pixels are %2").arg(modelName(d.profileModel), modelName(record.pixelModel));
         break;
     case ProfileWarning::CmykWithoutProfile:
         lines << warning + QCoreApplication::translate("Details", "CMYK without a profile: the printer cannot tell which CMYK");
@@ -102,20 +104,20 @@ QString detailsText(const ImageMeasure& measure, const ImageDetails& d, int32_t 
                  .arg(d.bitsPerSample ? QString::number(*d.bitsPerSample) : QCoreApplication::translate("Details", "unknown"), yesNo(d.alpha),
                       d.pages ? QString::number(*d.pages) : QCoreApplication::translate("Details", "unknown"));
 
-    if (const auto size = printSizeAtRecorded(measure.pixelsWide, measure.pixelsHigh, d.horizontalDpi, d.verticalDpi))
-        lines << QCoreApplication::translate("Details", "Print size: %1").arg(sizeText(*size));
-    if (const auto largest = largestPrintSize(measure.pixelsWide, measure.pixelsHigh, requiredDpi))
-        lines << QCoreApplication::translate("Details", "Largest at %1 dpi: %2").arg(requiredDpi).arg(sizeText(*largest));
+    if (record.printSize)
+        lines << QCoreApplication::translate("Details", "Print size: %1").arg(sizeText(*record.printSize));
+    if (record.judgement && record.judgement->largestPrintSize)
+        lines << QCoreApplication::translate("Details", "Largest at %1 dpi: %2")
+                     .arg(record.judgement->requiredDpi)
+                     .arg(sizeText(*record.judgement->largestPrintSize));
     return lines.join(QLatin1Char('\n'));
 }
 
-void QuorvelInfo::showDetails(const QString& path, const RuleControls& rules)
+void QuorvelInfo::showDetails(const ImageRecord& record)
 {
     if (!m_finestra)
         return;
-    ImageDetails details;
-    const ImageMeasure measure = measureImage(QFile::encodeName(path).toStdString(), *m_reader, details);
-    form()->details->setPlainText(detailsText(measure, details, requiredDpi(rules.sliderValue)));
+    form()->details->setPlainText(detailsText(record));
 }
 
 } // namespace quorvel

@@ -91,10 +91,10 @@ void QuorvelInfo::showBatchFile(int index)
     form()->tabelleVista->setCurrentIndex(1);
 }
 
-void QuorvelInfo::showVerdictBanner(const ImageMeasure& measure, const RuleControls& rules, const QString& settingTitle)
+void QuorvelInfo::showVerdictBanner(const ImageRecord& record, const RuleControls& rules, const QString& settingTitle)
 {
     QLineEdit* banner = form()->verdictBanner;
-    banner->setText(verdictBannerText(measure, judge(measure, rules), rules, settingTitle));
+    banner->setText(verdictBannerText(record, rules, settingTitle));
     banner->setCursorPosition(0);
 
     // The overview marks the file under inspection, so that going back to it

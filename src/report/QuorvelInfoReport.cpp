@@ -99,14 +99,14 @@ void QuorvelInfo::doReport()
     inputs.host = makerHost();
 
     m_reportRunning = true;
-    const std::optional<QList<ImageMeasure>> measures =
-        inputs.files.isEmpty() ? std::optional<QList<ImageMeasure>>(QList<ImageMeasure>())
+    const std::optional<QList<ImageRecord>> records =
+        inputs.files.isEmpty() ? std::optional<QList<ImageRecord>>(QList<ImageRecord>())
                                : measureShowingProgress(m_finestra, inputs.files, *m_reader);
     m_reportRunning = false;
-    if (!measures)
+    if (!records)
         return; // cancelled: no file
 
-    m_carota = buildReport(inputs, *measures).text;
+    m_carota = buildReport(inputs, *records).text;
 
     QString reason;
     if (!writeReport(path, *m_carota, &reason) && m_panels) {

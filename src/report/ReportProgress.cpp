@@ -14,7 +14,7 @@
 
 namespace quorvel {
 
-std::optional<QList<ImageMeasure>> measureShowingProgress(QWidget* parent, const QStringList& files,
+std::optional<QList<ImageRecord>> measureShowingProgress(QWidget* parent, const QStringList& files,
                                                           const ImageHeaderReader& reader, int showAfterMs)
 {
     QProgressDialog progress(QCoreApplication::translate("Report", "Measuring the images…"),
@@ -33,8 +33,8 @@ std::optional<QList<ImageMeasure>> measureShowingProgress(QWidget* parent, const
     std::atomic<int> done{0};
     const auto measure = [&](const QString& path) {
         if (stop.load(std::memory_order_relaxed))
-            return ImageMeasure{};
-        ImageMeasure m = measureFile(path, reader);
+            return ImageRecord{};
+        ImageRecord m = measureFile(path, reader);
         done.fetch_add(1, std::memory_order_relaxed);
         return m;
     };
@@ -44,7 +44,7 @@ std::optional<QList<ImageMeasure>> measureShowingProgress(QWidget* parent, const
     QThreadPool pool;
     pool.setMaxThreadCount(QThreadPool::globalInstance()->maxThreadCount());
 
-    QFutureWatcher<ImageMeasure> watcher;
+    QFutureWatcher<ImageRecord> watcher;
     QEventLoop loop;
     QTimer tick;
     tick.setInterval(50);
@@ -59,7 +59,7 @@ std::optional<QList<ImageMeasure>> measureShowingProgress(QWidget* parent, const
     loop.exec();
     tick.stop();
 
-    QFuture<ImageMeasure> future = watcher.future();
+    QFuture<ImageRecord> future = watcher.future();
     // The loop also ends when the application quits; the workers must not
     // outlive the reader they use.
     if (!future.isFinished()) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "check/ImageMeasure.h"
+#include "check/ImageRecord.h"
 
 #include <QList>
 #include <QStringList>
@@ -16,7 +16,7 @@ namespace quorvel {
 // `showAfterMs`, a window-modal progress dialog with a cancel button appears
 // on `parent`. Nothing comes back when the user cancels or the application
 // quits meanwhile.
-std::optional<QList<ImageMeasure>> measureShowingProgress(QWidget* parent, const QStringList& files,
+std::optional<QList<ImageRecord>> measureShowingProgress(QWidget* parent, const QStringList& files,
                                                           const ImageHeaderReader& reader,
                                                           int showAfterMs = 1000);
 

@@ -41,8 +41,8 @@ QString colourText(ColourClass colourClass, bool fails)
     return fails ? label + QStringLiteral(" \t *\n") : label + QLatin1Char('\n');
 }
 
-ReportEntry judge(int index, const QString& file, const ImageMeasure& measure, const ReportOptions& options,
-                  const RuleControls& rules)
+ReportEntry entryOf(int index, const QString& file, const ImageRecord& record, const ReportOptions& options,
+                    const RuleControls& rules)
 {
     ReportEntry entry;
     qCInfo(lcReport).noquote() << QStringLiteral("Immagine n. %1").arg(index + 1);
@@ -57,21 +57,24 @@ ReportEntry judge(int index, const QString& file, const ImageMeasure& measure, c
         entry.name = lastPathComponent(entry.pathLine);
         qCInfo(lcReport).noquote() << QStringLiteral("Nome del file: %1").arg(entry.name);
     }
+    const ImageMeasure& measure = record.measure;
     if (options.pictSize == 1) {
         entry.heightLine = looked(QT_TRANSLATE_NOOP("Report", "Height: %1\n")).arg(measure.pixelsHigh);
         entry.widthLine = looked(QT_TRANSLATE_NOOP("Report", "Width: %1\n")).arg(measure.pixelsWide);
         qCInfo(lcReport).noquote() << QStringLiteral("%1 x %2").arg(entry.heightLine, entry.widthLine);
     }
+    // Against the controls as the report read them; it counts only the
+    // verdicts that its boxes list.
+    const Judgement verdicts = judge(record, rules);
     if (options.pictColor == 1) {
-        const bool fails = colourFails(measure.colourClass, rules.selectedRow, rules.matrixEnabled);
-        entry.colourText = colourText(measure.colourClass, fails);
+        entry.colourText = colourText(measure.colourClass, verdicts.colourFails);
         if (measure.colourClass != ColourClass::Other)
             qCInfo(lcReport).noquote() << entry.colourText;
-        entry.failed = entry.failed || fails;
+        entry.failed = entry.failed || verdicts.colourFails;
     }
     if (options.pictDpi == 1) {
-        const int32_t measured = measuredDpi(measure.pixelsHigh, measure.heightPoints);
-        if (dpiFails(measured, requiredDpi(rules.sliderValue))) {
+        const int32_t measured = record.measuredDpi;
+        if (verdicts.dpiFails) {
             entry.dpiText = QStringLiteral("%1 \t * \n").arg(measured);
             entry.failed = true;
             qCInfo(lcReport).noquote() << QStringLiteral("Red dpi: %1 (su %2)").arg(measured).arg(rules.sliderValue);
@@ -132,21 +135,21 @@ void traceReportRequest(const ReportOptions& o, const ReportControls& controls)
                                       .arg(controls.rules.sliderValue);
 }
 
-ImageMeasure measureFile(const QString& path, const ImageHeaderReader& reader)
+ImageRecord measureFile(const QString& path, const ImageHeaderReader& reader)
 {
-    return measureImage(QFile::encodeName(path).toStdString(), reader);
+    return recordImage(QFile::encodeName(path).toStdString(), reader, false);
 }
 
-QList<ImageMeasure> measureAll(const QStringList& files, const ImageHeaderReader& reader, QThreadPool* pool)
+QList<ImageRecord> measureAll(const QStringList& files, const ImageHeaderReader& reader, QThreadPool* pool)
 {
-    return QtConcurrent::blockingMapped<QList<ImageMeasure>>(
+    return QtConcurrent::blockingMapped<QList<ImageRecord>>(
         pool ? pool : QThreadPool::globalInstance(), files,
         [&reader](const QString& path) { return measureFile(path, reader); });
 }
 
-ReportResult buildReport(const ReportInputs& inputs, const QList<ImageMeasure>& measures)
+ReportResult buildReport(const ReportInputs& inputs, const QList<ImageRecord>& records)
 {
-    Q_ASSERT(measures.size() == inputs.files.size());
+    Q_ASSERT(records.size() == inputs.files.size());
     const qsizetype totale = inputs.files.size();
     ReportResult result;
     QString& text = result.text;
@@ -159,11 +162,11 @@ ReportResult buildReport(const ReportInputs& inputs, const QList<ImageMeasure>& 
     text += looked(QT_TRANSLATE_NOOP("Report", "Checking (%1) files:\n\n")).arg(totale);
     text += separator;
 
-    if (totale > 0 && measures.size() == totale) {
+    if (totale > 0 && records.size() == totale) {
         qCInfo(lcReport).noquote() << QStringLiteral("Totale file da censire: %1").arg(totale);
         for (qsizetype i = 0; i < totale; ++i) {
-            const ReportEntry entry = judge(static_cast<int>(i), inputs.files.at(i), measures.at(i),
-                                            inputs.options, inputs.controls.rules);
+            const ReportEntry entry = entryOf(static_cast<int>(i), inputs.files.at(i), records.at(i),
+                                              inputs.options, inputs.controls.rules);
             // Every image is counted once, listed or not.
             if (entry.failed)
                 ++result.error;

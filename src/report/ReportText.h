@@ -1,7 +1,7 @@
 #pragma once
 
 #include "check/CheckRules.h"
-#include "check/ImageMeasure.h"
+#include "check/ImageRecord.h"
 #include "report/ReportOptions.h"
 
 #include <QDateTime>
@@ -50,13 +50,14 @@ void traceReportRequest(const ReportOptions& options, const ReportControls& cont
 
 // Measures every file, spread over `pool` (the global one when none); the
 // result is in batch order whatever order the files finish in.
-QList<ImageMeasure> measureAll(const QStringList& files, const ImageHeaderReader& reader,
-                               QThreadPool* pool = nullptr);
-ImageMeasure measureFile(const QString& path, const ImageHeaderReader& reader);
+QList<ImageRecord> measureAll(const QStringList& files, const ImageHeaderReader& reader,
+                              QThreadPool* pool = nullptr);
+ImageRecord measureFile(const QString& path, const ImageHeaderReader& reader);
 
-// Builds the report from one measure per file (same order, same count) and
-// writes the per-image traces in batch order.
-ReportResult buildReport(const ReportInputs& inputs, const QList<ImageMeasure>& measures);
+// Builds the report from one record per file (same order, same count), each
+// judged against the report's controls, and writes the per-image traces in
+// batch order.
+ReportResult buildReport(const ReportInputs& inputs, const QList<ImageRecord>& records);
 
 // Replaces the file at `path` in one step, as UTF-8. On failure the old file,
 // if any, is untouched and `error` says why.

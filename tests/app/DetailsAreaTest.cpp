@@ -1,6 +1,8 @@
 // The details area beside the inspector: filled after each check, leaving
 // the specified fields as the check left them.
+#include "app/DetailsText.h"
 #include "app/InspectorFixture.h"
+#include "app/UnreadableText.h"
 
 #include <QPlainTextEdit>
 
@@ -11,7 +13,7 @@ namespace {
 
 class DetailsArea : public InspectorFixture {};
 
-TEST_F(DetailsArea, ShowsTheDetailsOfTheCurrentImageAndNothingForAnUnreadableOne)
+TEST_F(DetailsArea, ShowsTheDetailsOfTheCurrentImageAndWhyAnUnreadableOneIsUnreadable)
 {
     QPlainTextEdit* details = ui()->details;
     EXPECT_TRUE(details->isReadOnly());
@@ -49,8 +51,28 @@ TEST_F(DetailsArea, ShowsTheDetailsOfTheCurrentImageAndNothingForAnUnreadableOne
     EXPECT_TRUE(isRed(ui()->quorDpi));
 
     info->nextImage();
-    EXPECT_TRUE(details->toPlainText().isEmpty());
+    EXPECT_TRUE(details->toPlainText().startsWith(QStringLiteral("Unreadable: "))) << details->toPlainText().toStdString();
     EXPECT_EQ(ui()->quorHeight->text(), QStringLiteral("0"));
+    EXPECT_EQ(ui()->quorWidth->text(), QStringLiteral("0"));
+}
+
+TEST_F(DetailsArea, NamesEachReasonInItsOwnWords)
+{
+    const std::pair<UnreadableReason, const char*> reasons[] = {
+        {UnreadableReason::NotAnImage, "not an image"},   {UnreadableReason::NotSupported, "format not supported"},
+        {UnreadableReason::Damaged, "damaged"},           {UnreadableReason::TooLarge, "too large"},
+        {UnreadableReason::TimedOut, "timed out"},        {UnreadableReason::PermissionDenied, "permission denied"},
+        {UnreadableReason::Vanished, "no longer there"},
+    };
+    for (const auto& [reason, words] : reasons) {
+        ImageMeasure measure;
+        measure.unreadableReason = reason;
+        EXPECT_EQ(unreadableText(reason), QLatin1String(words));
+        EXPECT_EQ(detailsText(makeRecord(measure, ImageDetails{})), QStringLiteral("Unreadable: ") + QLatin1String(words));
+    }
+    EXPECT_TRUE(unreadableText(UnreadableReason::None).isEmpty());
+    // The empty measure is unreadable even when no reader said why.
+    EXPECT_EQ(detailsText(makeRecord(ImageMeasure{})), QStringLiteral("Unreadable: damaged"));
 }
 
 } // namespace

@@ -339,6 +339,87 @@ TEST_F(InspectTool, JsonFollowsItsSchema)
     EXPECT_EQ(validator.validate(missing).size(), 2);
 }
 
+// Every reason reaches each machine format under its own key; a readable
+// file has none. The measure of an unreadable file stays the empty one.
+TEST_F(InspectTool, UnreadableFilesSayWhy)
+{
+    const SchemaValidator validator = schema();
+    const std::pair<UnreadableReason, const char*> reasons[] = {
+        {UnreadableReason::NotAnImage, "not-an-image"},   {UnreadableReason::NotSupported, "format-not-supported"},
+        {UnreadableReason::Damaged, "damaged"},           {UnreadableReason::TooLarge, "too-large"},
+        {UnreadableReason::TimedOut, "timed-out"},        {UnreadableReason::PermissionDenied, "permission-denied"},
+        {UnreadableReason::Vanished, "no-longer-there"},
+    };
+    std::vector<InspectRecord> rs = records({rgb72}, true);
+    for (const auto& [reason, key] : reasons) {
+        ImageMeasure unreadable;
+        unreadable.unreadableReason = reason;
+        InspectRecord r;
+        static_cast<ImageRecord&>(r) = makeRecord(unreadable, ImageDetails{});
+        r.path = key;
+        rs.push_back(r);
+    }
+
+    std::string json;
+    writeRecords(json, OutputFormat::Json, rs, std::nullopt);
+    const QJsonObject document = QJsonDocument::fromJson(QByteArray::fromStdString(json)).object();
+    EXPECT_EQ(validator.validate(document), QStringList()) << json;
+    const QJsonArray files = document.value(QLatin1String("files")).toArray();
+    ASSERT_EQ(files.size(), 8);
+    EXPECT_EQ(files[0][QLatin1String("unreadable_reason")], QJsonValue(QJsonValue::Null));
+    for (qsizetype i = 1; i < files.size(); ++i) {
+        EXPECT_EQ(files[i][QLatin1String("unreadable_reason")].toString(), files[i][QLatin1String("path")].toString());
+        EXPECT_EQ(files[i][QLatin1String("pixels_high")], QJsonValue(0));
+        EXPECT_EQ(files[i][QLatin1String("colour_class")], QJsonValue(QStringLiteral("Other")));
+        EXPECT_EQ(files[i][QLatin1String("details")], QJsonValue(QJsonValue::Null));
+    }
+
+    for (const OutputFormat format : {OutputFormat::Tsv, OutputFormat::Csv}) {
+        std::string out;
+        writeRecords(out, format, rs, std::nullopt);
+        const char separator = format == OutputFormat::Csv ? ',' : '\t';
+        QList<QByteArray> rows = QByteArray::fromStdString(out).split('\n');
+        ASSERT_EQ(rows.size(), 10);
+        for (QByteArray& row : rows)
+            if (row.endsWith('\r'))
+                row.chop(1);
+        EXPECT_EQ(rows[0].split(separator).last(), "unreadable_reason");
+        EXPECT_EQ(rows[1].split(separator).last(), "");
+        for (int i = 2; i < 9; ++i) {
+            const QList<QByteArray> cells = rows[i].split(separator);
+            EXPECT_EQ(cells.size(), static_cast<qsizetype>(columnNames().size()));
+            EXPECT_EQ(cells.last(), cells.first()) << rows[i].toStdString();
+        }
+    }
+
+    // End to end, through today's readers: whatever reason they give, it is named.
+    const QString text = dir.filePath(QStringLiteral("notes.png"));
+    {
+        QFile file(text);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("just some words, not an image at all");
+    }
+    const QString cut = dir.filePath(QStringLiteral("cut.png"));
+    {
+        QFile whole(grey150);
+        ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+        QFile file(cut);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(whole.read(20));
+    }
+    const ToolRun r = run({QStringLiteral("--format=json"), QStringLiteral("missing.png"), text, cut, rgb72});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonObject ran = QJsonDocument::fromJson(r.out).object();
+    EXPECT_EQ(validator.validate(ran), QStringList());
+    const QJsonArray ranFiles = ran.value(QLatin1String("files")).toArray();
+    ASSERT_EQ(ranFiles.size(), 4);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ranFiles[i][QLatin1String("readable")], QJsonValue(false));
+        EXPECT_TRUE(ranFiles[i][QLatin1String("unreadable_reason")].isString()) << i;
+    }
+    EXPECT_TRUE(ranFiles[3][QLatin1String("unreadable_reason")].isNull());
+}
+
 TEST_F(InspectTool, TablesEscapeWhatWouldBreakARow)
 {
     const QString odd = image(QStringLiteral("we\"ird,\tname.png"), {40, 30, Model::RGB, 72.0});

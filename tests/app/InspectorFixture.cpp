@@ -1,5 +1,6 @@
 #include "app/InspectorFixture.h"
 
+#include "app/VerdictColour.h"
 #include "platform/PreviewMaker.h"
 
 #include <QCoreApplication>
@@ -46,7 +47,7 @@ QString InspectorFixture::image(const QString& name, const ImageSpecForTest& rec
 
 bool InspectorFixture::isRed(const QLineEdit* field) const
 {
-    return field->palette().color(QPalette::Text) == QColor(Qt::red);
+    return field->palette().color(QPalette::Text) == failingColour(field->palette());
 }
 
 bool InspectorFixture::waitForPreview(int ms)

@@ -4,6 +4,9 @@
 
 #include <QCoreApplication>
 #include <QPixmap>
+#include <QTest>
+
+#include <cmath>
 
 #include <limits>
 
@@ -126,6 +129,64 @@ TEST_F(Inspector, PreviewFollowsTheSwitch)
     info->previewLoader()->waitForPending();
     QCoreApplication::processEvents();
     EXPECT_TRUE(ui()->inspectorQuorvel->pixmap().isNull());
+}
+
+// The preview fills the view, and is made again, larger, when the window grows.
+TEST_F(Inspector, PreviewGrowsWithTheWindow)
+{
+    setControls(1, true, 72, true);
+    const QString path = image(QStringLiteral("large.jpg"), {.width = 2400, .height = 1800, .model = Model::RGB});
+    mainWindow->resize(640, 480);
+    mainWindow->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(mainWindow.get()));
+    info->createFromDragAndDrop({path}); // shows the inspector
+    QLabel* view = ui()->inspectorQuorvel;
+    const auto fills = [view] {
+        const QSizeF shown = view->pixmap().deviceIndependentSize();
+        const QSize room = view->contentsRect().size();
+        return !view->pixmap().isNull() && shown.width() <= room.width() + 1 && shown.height() <= room.height() + 1
+            && (shown.width() >= room.width() - 2 || shown.height() >= room.height() - 2);
+    };
+    ASSERT_TRUE(QTest::qWaitFor(fills, 10000)) << view->contentsRect().width() << " x " << view->contentsRect().height();
+    EXPECT_GT(view->pixmap().width(), 240) << "larger than the view's least size";
+    const QSizeF small = view->pixmap().deviceIndependentSize();
+    EXPECT_EQ(view->pixmap().devicePixelRatio(), view->devicePixelRatioF());
+
+    mainWindow->resize(1280, 960);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fills() && view->pixmap().deviceIndependentSize().width() > small.width(); }, 10000))
+        << view->pixmap().width();
+    EXPECT_GT(view->pixmap().height(), small.height());
+}
+
+// Passing values in the theme's own text colour, failing ones in a red that
+// reads on the theme's background, light or dark.
+TEST_F(Inspector, VerdictColoursReadOnLightAndDarkThemes)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const auto contrast = [&](const QColor& a, const QColor& b) {
+        const double la = luminance(a), lb = luminance(b);
+        return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    };
+    setControls(0, true, 300);
+    const QString path = image(QStringLiteral("rgb.tif"), {.model = Model::RGB, .dpi = 300});
+    for (const auto& [base, text] : {std::pair{QColor(Qt::white), QColor(Qt::black)},
+                                     std::pair{QColor(0x2a, 0x2a, 0x2a), QColor(0xee, 0xee, 0xee)},
+                                     std::pair{QColor(0x12, 0x12, 0x12), QColor(Qt::white)}}) {
+        QPalette theme = mainWindow->palette();
+        theme.setColor(QPalette::Base, base);
+        theme.setColor(QPalette::Text, text);
+        mainWindow->setPalette(theme);
+        info->applicationOpenFiles({path});
+        ASSERT_FALSE(isRed(ui()->quorDpi));
+        EXPECT_EQ(ui()->quorDpi->palette().color(QPalette::Text), text);
+        const QColor red = ui()->quorColor->palette().color(QPalette::Text);
+        ASSERT_TRUE(isRed(ui()->quorColor));
+        EXPECT_GE(contrast(red, base), 4.5) << red.name().toStdString() << " on " << base.name().toStdString();
+        EXPECT_GT(red.redF(), 2 * std::max(red.greenF(), red.blueF()));
+    }
 }
 
 TEST_F(Inspector, CmykPreviewIsConvertedNotInverted)

@@ -42,9 +42,10 @@ class Banner : public ::testing::TestWithParam<BannerCase> {};
 TEST_P(Banner, SaysWhatFailsAndWhatIsNeeded)
 {
     const BannerCase& c = GetParam();
-    const FileVerdict verdict = judge(c.measure, c.rules);
-    EXPECT_EQ(verdictBannerText(c.measure, verdict, c.rules, QString::fromUtf8(c.title)).toStdString(), c.banner);
-    EXPECT_EQ(verdictCellText(verdict).toStdString(), c.cell);
+    ImageRecord record = makeRecord(c.measure);
+    judgeRecord(record, c.rules);
+    EXPECT_EQ(verdictBannerText(record, c.rules, QString::fromUtf8(c.title)).toStdString(), c.banner);
+    EXPECT_EQ(verdictCellText(record).toStdString(), c.cell);
 }
 
 // 300 px over 72 pt is 300 dpi; 72 px over 72 pt is 72 dpi.
@@ -67,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(Verdicts, Banner, ::testing::Values(
     BannerCase{"NoSettingPicked", measureOf(ColourClass::RGB, 72, 72), prePress, "",
                "No setting picked: choose one above", "Fails: colour, dpi"},
     BannerCase{"UnreadableWhateverTheSetting", unreadable(UnreadableReason::NotAnImage), prePress, "",
-               "Unreadable: not an image file", "Unreadable"}),
+               "Unreadable: not an image", "Unreadable"}),
     [](const ::testing::TestParamInfo<BannerCase>& info) { return std::string(info.param.name); });
 
 TEST(BatchSummary, CountsAndNamesTheSettingAndItsDemand)

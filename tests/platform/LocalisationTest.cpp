@@ -135,7 +135,7 @@ TEST_F(Localisation, TheReportsLabelsAreItalianItsDataAsTheyAre)
                               ReportControls{RuleControls{0, true, 300}, 1, QStringLiteral("Pre-Press")},
                               QDateTime(QDate(2026, 3, 14), QTime(9, 5, 7)),
                               QStringLiteral("www.example.org")};
-    const ReportResult result = buildReport(inputs, {cover, web});
+    const ReportResult result = buildReport(inputs, {makeRecord(cover), makeRecord(web)});
     // The setting's title is data: inserted as the pop-up shows it.
     EXPECT_EQ(result.text.toStdString(),
               "Creato con Quorvel 1.4\n"

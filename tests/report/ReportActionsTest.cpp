@@ -283,8 +283,8 @@ TEST_F(ReportActions, QuickMeasuringShowsNoProgressAndKeepsBatchOrder)
     const auto measures = measureShowingProgress(mainWindow.get(), files, info->imageReader());
     ASSERT_TRUE(measures.has_value());
     ASSERT_EQ(measures->size(), 4);
-    EXPECT_EQ((std::array{measures->at(0).pixelsHigh, measures->at(1).pixelsHigh, measures->at(2).pixelsHigh,
-                          measures->at(3).pixelsHigh}),
+    EXPECT_EQ((std::array{measures->at(0).measure.pixelsHigh, measures->at(1).measure.pixelsHigh, measures->at(2).measure.pixelsHigh,
+                          measures->at(3).measure.pixelsHigh}),
               (std::array{30, 10, 0, 20}));
     const auto* progress = mainWindow->findChild<QProgressDialog*>();
     EXPECT_TRUE(progress == nullptr || !progress->isVisible());

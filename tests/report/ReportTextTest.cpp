@@ -199,10 +199,10 @@ TEST_F(ReportImages, ParallelMeasuringGivesTheOneByOneText)
         names << kinds.at((i * 7) % kinds.size());
     const ReportInputs in = inputs(names, kAll, kPrePress);
 
-    QList<ImageMeasure> oneByOne;
+    QList<ImageRecord> oneByOne;
     for (const QString& file : in.files)
         oneByOne << measureFile(file, reader);
-    const QList<ImageMeasure> parallel = measureAll(in.files, reader);
+    const QList<ImageRecord> parallel = measureAll(in.files, reader);
 
     TraceRecorder traces;
     const QString expected = buildReport(in, oneByOne).text;

@@ -65,25 +65,6 @@ SettingLookup resolveSetting(const InspectOptions& options, platform::DefaultsSt
     return lookup;
 }
 
-Verdict judge(const ImageMeasure& measure, const RuleControls& rules)
-{
-    Verdict verdict;
-    verdict.dpiFails = dpiFails(measuredDpi(measure.pixelsHigh, measure.heightPoints), requiredDpi(rules.sliderValue));
-    if (measure.colourClass == ColourClass::Other)
-        verdict.colour = ColourVerdict::None;
-    else if (!rules.matrixEnabled)
-        verdict.colour = ColourVerdict::Off;
-    else
-        verdict.colour = colourFails(measure.colourClass, rules.selectedRow, rules.matrixEnabled) ? ColourVerdict::Fail
-                                                                                                  : ColourVerdict::Pass;
-    return verdict;
-}
-
-bool isReadable(const ImageMeasure& measure)
-{
-    return measure.pixelsHigh != 0 || measure.pixelsWide != 0 || measure.colourSpaceName;
-}
-
 std::vector<InspectRecord> measureFiles(const std::vector<std::string>& paths, const ImageHeaderReader& reader,
                                         bool withDetails, int jobs)
 {
@@ -91,10 +72,8 @@ std::vector<InspectRecord> measureFiles(const std::vector<std::string>& paths, c
     std::atomic<size_t> next{0};
     auto work = [&] {
         for (size_t i = next++; i < paths.size(); i = next++) {
-            InspectRecord& record = records[i];
-            record.path = paths[i];
-            record.hasDetails = withDetails;
-            record.measure = withDetails ? measureImage(paths[i], reader, record.details) : measureImage(paths[i], reader);
+            static_cast<ImageRecord&>(records[i]) = recordImage(paths[i], reader, withDetails);
+            records[i].path = paths[i];
         }
     };
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
@@ -111,7 +90,7 @@ std::vector<InspectRecord> measureFiles(const std::vector<std::string>& paths, c
 void judgeAll(std::vector<InspectRecord>& records, const JudgeSetting& setting)
 {
     for (InspectRecord& record : records)
-        record.verdict = judge(record.measure, setting.rules);
+        judgeRecord(record, setting.rules);
 }
 
 ReportResult reportOf(const std::vector<InspectRecord>& records, const JudgeSetting& setting,
@@ -119,13 +98,13 @@ ReportResult reportOf(const std::vector<InspectRecord>& records, const JudgeSett
 {
     const QDir base(currentDirectory);
     ReportInputs inputs;
-    QList<ImageMeasure> measures;
+    QList<ImageRecord> measures;
     inputs.files.reserve(static_cast<qsizetype>(records.size()));
     measures.reserve(static_cast<qsizetype>(records.size()));
     for (const InspectRecord& record : records) {
         const QString path = QFile::decodeName(QByteArray::fromStdString(record.path));
         inputs.files << (QDir::isAbsolutePath(path) ? path : base.absoluteFilePath(path));
-        measures << record.measure;
+        measures << record;
     }
     inputs.options = options;
     inputs.controls = ReportControls{setting.rules, setting.previewState, QString::fromStdString(setting.title)};

@@ -2,8 +2,7 @@
 
 #include "app/inspect/InspectOptions.h"
 #include "check/CheckRules.h"
-#include "check/ImageDetails.h"
-#include "check/ImageMeasure.h"
+#include "check/ImageRecord.h"
 #include "report/ReportText.h"
 
 #include <optional>
@@ -35,27 +34,10 @@ struct SettingLookup {
 // replace the slider and the colour choice.
 SettingLookup resolveSetting(const InspectOptions& options, platform::DefaultsStore& store);
 
-enum class ColourVerdict { Pass, Fail, Off, None }; // Off: the setting checks no colour; None: class Other
-
-struct Verdict {
-    bool dpiFails = false;
-    ColourVerdict colour = ColourVerdict::None;
-    bool fails() const { return dpiFails || colour == ColourVerdict::Fail; }
-};
-
-// The inspector's verdict: both rules, always.
-Verdict judge(const ImageMeasure& measure, const RuleControls& rules);
-
-struct InspectRecord {
+// A file's record, under the path it was named by.
+struct InspectRecord : ImageRecord {
     std::string path; // as given, or as the folder walk joined it
-    ImageMeasure measure;
-    bool hasDetails = false;
-    ImageDetails details;
-    std::optional<Verdict> verdict;
 };
-
-// An unreadable file measures 0 x 0 with no colour-space name.
-bool isReadable(const ImageMeasure& measure);
 
 // Measures every file on `jobs` threads (0: one per core); the records come
 // back in the order of `paths` whatever order the files finish in.

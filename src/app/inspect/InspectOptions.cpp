@@ -216,10 +216,12 @@ OPTIONS
         lines (default): one tab-separated line per file: path, pixels high,
         pixels wide, dpi, colour class, colour-space name.
         tsv, csv: a header row, then one row per file with the measure, the
-        verdicts and the details. Tabs, line ends and backslashes in a tsv
+        verdicts, the details and, last, why a file could not be read
+        (not-an-image, format-not-supported, damaged, too-large, timed-out,
+        permission-denied, no-longer-there). Tabs, line ends and backslashes in a tsv
         field are written \t, \n, \r and \\; csv quotes as RFC 4180.
         json: one document as described by docs/inspect-json-schema.json,
-        with the measure, the verdicts and the details.
+        with the measure, the verdicts, the details and unreadable_reason.
 
     -s, --setting NAME
         Judge against the setting of that name, from the same list as the

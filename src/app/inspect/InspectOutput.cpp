@@ -49,64 +49,45 @@ std::string_view rowLabel(int row)
     }
 }
 
-const char* colourVerdictKey(ColourVerdict verdict)
+// The details shown of a record: read and readable.
+const ImageDetails* detailsOf(const InspectRecord& r)
 {
-    switch (verdict) {
-    case ColourVerdict::Pass: return "pass";
-    case ColourVerdict::Fail: return "fail";
-    case ColourVerdict::Off: return "off";
-    case ColourVerdict::None: break;
-    }
-    return "none";
+    return r.details ? &*r.details : nullptr;
 }
 
-// Everything a row or an object shows of one record, worked out once.
-struct Facts {
-    bool readable;
-    int32_t dpi;
-    bool details; // shown: asked for and the file readable
-    ProfileWarning profileWarning = ProfileWarning::None;
-    std::optional<PrintSize> printSize;
-    std::optional<PrintSize> largest;
-};
-
-Facts factsOf(const InspectRecord& r, const std::optional<JudgeSetting>& setting)
+std::optional<PrintSize> largestOf(const InspectRecord& r)
 {
-    Facts f;
-    f.readable = isReadable(r.measure);
-    f.dpi = measuredDpi(r.measure.pixelsHigh, r.measure.heightPoints);
-    f.details = r.hasDetails && f.readable;
-    if (f.details) {
-        const ImageDetails& d = r.details;
-        f.profileWarning = profileWarning(d, pixelModel(r.measure.colourSpaceName));
-        f.printSize = printSizeAtRecorded(r.measure.pixelsWide, r.measure.pixelsHigh, d.horizontalDpi, d.verticalDpi);
-        if (setting)
-            f.largest = largestPrintSize(r.measure.pixelsWide, r.measure.pixelsHigh, requiredDpi(setting->rules.sliderValue));
-    }
-    return f;
+    return r.judgement ? r.judgement->largestPrintSize : std::nullopt;
+}
+
+Cell reasonCell(const InspectRecord& r)
+{
+    return r.readable ? std::nullopt : Cell(std::string(unreadableReasonKey(r.unreadableReason)));
 }
 
 // ---- tsv and csv
 
-std::vector<Cell> cellsOf(const InspectRecord& r, const Facts& f)
+std::vector<Cell> cellsOf(const InspectRecord& r)
 {
     const ImageMeasure& m = r.measure;
-    const ImageDetails& d = r.details;
     std::vector<Cell> cells {
-        r.path, truth(f.readable), std::to_string(m.pixelsHigh), std::to_string(m.pixelsWide), std::to_string(f.dpi),
+        r.path, truth(r.readable), std::to_string(m.pixelsHigh), std::to_string(m.pixelsWide), std::to_string(r.measuredDpi),
         classLabel(m.colourClass), m.colourSpaceName,
     };
-    if (r.verdict) {
-        cells.push_back(std::string(r.verdict->fails() ? "fail" : "pass"));
-        cells.push_back(std::string(r.verdict->dpiFails ? "fail" : "pass"));
-        cells.push_back(std::string(colourVerdictKey(r.verdict->colour)));
+    if (r.judgement) {
+        cells.push_back(std::string(r.judgement->fails() ? "fail" : "pass"));
+        cells.push_back(std::string(r.judgement->dpiFails ? "fail" : "pass"));
+        cells.push_back(std::string(colourVerdictKey(r.judgement->colour)));
     } else {
         cells.insert(cells.end(), 3, std::nullopt);
     }
-    if (!f.details) {
-        cells.resize(columnNames().size());
+    const ImageDetails* details = detailsOf(r);
+    if (!details) {
+        cells.resize(columnNames().size() - 1);
+        cells.push_back(reasonCell(r));
         return cells;
     }
+    const ImageDetails& d = *details;
     auto size = [&cells](const std::optional<PrintSize>& s) {
         cells.push_back(s ? Cell(number(s->widthMm(), 1)) : std::nullopt);
         cells.push_back(s ? Cell(number(s->heightMm(), 1)) : std::nullopt);
@@ -116,18 +97,19 @@ std::vector<Cell> cellsOf(const InspectRecord& r, const Facts& f)
     cells.push_back(std::string(resolutionSourceKey(d.resolutionSource)));
     cells.push_back(optionalNumber(d.horizontalDpi, 2));
     cells.push_back(optionalNumber(d.verticalDpi, 2));
-    cells.push_back(truth(resolutionsDiffer(d)));
-    cells.push_back(truth(d.conflictingExifDpi.has_value()));
+    cells.push_back(truth(r.resolutionsDiffer));
+    cells.push_back(truth(r.jfifExifConflict));
     cells.push_back(optionalNumber(d.conflictingExifDpi, 2));
     cells.push_back(truth(d.hasProfile));
     cells.push_back(d.hasProfile ? Cell(d.profileDescription) : std::nullopt);
     cells.push_back(std::string(colourModelKey(d.profileModel)));
-    cells.push_back(std::string(profileWarningKey(f.profileWarning)));
+    cells.push_back(std::string(profileWarningKey(r.profileWarning)));
     cells.push_back(d.bitsPerSample ? Cell(std::to_string(*d.bitsPerSample)) : std::nullopt);
     cells.push_back(truth(d.alpha));
     cells.push_back(d.pages ? Cell(std::to_string(*d.pages)) : std::nullopt);
-    size(f.printSize);
-    size(f.largest);
+    size(r.printSize);
+    size(largestOf(r));
+    cells.push_back(reasonCell(r));
     return cells;
 }
 
@@ -159,8 +141,7 @@ void csvField(std::string& out, const std::string& text)
     out += '"';
 }
 
-void writeTable(std::string& out, bool csv, const std::vector<InspectRecord>& records,
-                const std::optional<JudgeSetting>& setting)
+void writeTable(std::string& out, bool csv, const std::vector<InspectRecord>& records)
 {
     const char separator = csv ? ',' : '\t';
     const char* lineEnd = csv ? "\r\n" : "\n";
@@ -175,7 +156,7 @@ void writeTable(std::string& out, bool csv, const std::vector<InspectRecord>& re
     };
     row(std::vector<Cell>(columnNames().begin(), columnNames().end()));
     for (const InspectRecord& record : records)
-        row(cellsOf(record, factsOf(record, setting)));
+        row(cellsOf(record));
 }
 
 // ---- json
@@ -266,21 +247,22 @@ void jsonPrintSize(JsonObject& parent, std::string_view name, const std::optiona
     o.raw("height_in", number(size->heightInches, 2));
 }
 
-void jsonDetails(JsonObject& parent, const InspectRecord& r, const Facts& f)
+void jsonDetails(JsonObject& parent, const InspectRecord& r)
 {
-    if (!f.details) {
+    const ImageDetails* details = detailsOf(r);
+    if (!details) {
         parent.raw("details", "null");
         return;
     }
-    const ImageDetails& d = r.details;
+    const ImageDetails& d = *details;
     JsonObject o(parent.key("details"));
     {
         JsonObject resolution(o.key("resolution"));
         resolution.text("source", resolutionSourceKey(d.resolutionSource));
         resolution.optionalNumber("horizontal_dpi", d.horizontalDpi, 2);
         resolution.optionalNumber("vertical_dpi", d.verticalDpi, 2);
-        resolution.boolean("axes_differ", resolutionsDiffer(d));
-        resolution.boolean("jfif_exif_conflict", d.conflictingExifDpi.has_value());
+        resolution.boolean("axes_differ", r.resolutionsDiffer);
+        resolution.boolean("jfif_exif_conflict", r.jfifExifConflict);
         resolution.optionalNumber("exif_dpi", d.conflictingExifDpi, 2);
     }
     if (d.hasProfile) {
@@ -290,18 +272,18 @@ void jsonDetails(JsonObject& parent, const InspectRecord& r, const Facts& f)
     } else {
         o.raw("profile", "null");
     }
-    o.text("profile_warning", profileWarningKey(f.profileWarning));
+    o.text("profile_warning", profileWarningKey(r.profileWarning));
     o.raw("bits_per_sample", d.bitsPerSample ? std::to_string(*d.bitsPerSample) : "null");
     o.boolean("alpha", d.alpha);
     o.raw("pages", d.pages ? std::to_string(*d.pages) : "null");
-    jsonPrintSize(o, "print_size", f.printSize);
-    jsonPrintSize(o, "largest_print_size", f.largest);
+    jsonPrintSize(o, "print_size", r.printSize);
+    jsonPrintSize(o, "largest_print_size", largestOf(r));
 }
 
 void writeJson(std::string& out, const std::vector<InspectRecord>& records, const std::optional<JudgeSetting>& setting)
 {
     JsonObject document(out);
-    document.text("schema", "quorvel-inspect/1");
+    document.text("schema", "quorvel-inspect/2");
     if (setting) {
         JsonObject s(document.key("setting"));
         s.optionalText("name", setting->title.empty() ? std::nullopt : std::optional<std::string>(setting->title));
@@ -323,26 +305,26 @@ void writeJson(std::string& out, const std::vector<InspectRecord>& records, cons
                 list += ',';
             first = false;
             list += "\n";
-            const Facts f = factsOf(r, setting);
-            readable += f.readable ? 1 : 0;
+            readable += r.readable ? 1 : 0;
             JsonObject o(list);
             o.text("path", r.path);
-            o.boolean("readable", f.readable);
+            o.boolean("readable", r.readable);
+            o.optionalText("unreadable_reason", reasonCell(r));
             o.integer("pixels_high", r.measure.pixelsHigh);
             o.integer("pixels_wide", r.measure.pixelsWide);
-            o.integer("dpi", f.dpi);
+            o.integer("dpi", r.measuredDpi);
             o.text("colour_class", classLabel(r.measure.colourClass));
             o.optionalText("colour_space", r.measure.colourSpaceName);
-            if (r.verdict) {
-                (r.verdict->fails() ? failed : passed) += 1;
+            if (r.judgement) {
+                (r.judgement->fails() ? failed : passed) += 1;
                 JsonObject v(o.key("verdict"));
-                v.boolean("pass", !r.verdict->fails());
-                v.text("dpi", r.verdict->dpiFails ? "fail" : "pass");
-                v.text("colour", colourVerdictKey(r.verdict->colour));
+                v.boolean("pass", !r.judgement->fails());
+                v.text("dpi", r.judgement->dpiFails ? "fail" : "pass");
+                v.text("colour", colourVerdictKey(r.judgement->colour));
             } else {
                 o.raw("verdict", "null");
             }
-            jsonDetails(o, r, f);
+            jsonDetails(o, r);
         }
         list += "\n]";
     }
@@ -361,7 +343,7 @@ void writeLines(std::string& out, const std::vector<InspectRecord>& records)
         out += r.path;
         out += '\t' + std::to_string(r.measure.pixelsHigh);
         out += '\t' + std::to_string(r.measure.pixelsWide);
-        out += '\t' + std::to_string(measuredDpi(r.measure.pixelsHigh, r.measure.heightPoints));
+        out += '\t' + std::to_string(r.measuredDpi);
         out += '\t';
         out += classLabel(r.measure.colourClass);
         out += '\t';
@@ -382,6 +364,7 @@ const std::vector<std::string>& columnNames()
         "bits_per_sample", "alpha", "pages",
         "print_width_mm", "print_height_mm", "print_width_in", "print_height_in",
         "largest_width_mm", "largest_height_mm", "largest_width_in", "largest_height_in",
+        "unreadable_reason",
     };
     return names;
 }
@@ -391,8 +374,8 @@ void writeRecords(std::string& out, OutputFormat format, const std::vector<Inspe
 {
     switch (format) {
     case OutputFormat::Lines: writeLines(out, records); return;
-    case OutputFormat::Tsv: writeTable(out, false, records, setting); return;
-    case OutputFormat::Csv: writeTable(out, true, records, setting); return;
+    case OutputFormat::Tsv: writeTable(out, false, records); return;
+    case OutputFormat::Csv: writeTable(out, true, records); return;
     case OutputFormat::Json:
         writeJson(out, records, setting);
         out += '\n';

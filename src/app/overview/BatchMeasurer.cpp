@@ -46,16 +46,16 @@ void BatchMeasurer::start(const QStringList& files, const ImageHeaderReader& rea
         const QStringList paths = files.mid(first, slice);
         m_pool.start([this, paths, first, cancelled, &reader] {
             platform::yieldToInterface();
-            QList<ImageMeasure> measures;
-            measures.reserve(paths.size());
+            QList<ImageRecord> records;
+            records.reserve(paths.size());
             for (const QString& path : paths) {
                 if (cancelled->load())
                     return;
-                measures.append(measureImage(QFile::encodeName(path).toStdString(), reader));
+                records.append(recordImage(QFile::encodeName(path).toStdString(), reader, false));
             }
-            QMetaObject::invokeMethod(this, [this, first, measures, cancelled] {
+            QMetaObject::invokeMethod(this, [this, first, records, cancelled] {
                 if (!cancelled->load())
-                    Q_EMIT measured(first, measures);
+                    Q_EMIT measured(first, records);
             }, Qt::QueuedConnection);
         });
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "check/ImageMeasure.h"
+#include "check/ImageRecord.h"
 
 #include <QList>
 #include <QObject>
@@ -27,8 +27,9 @@ public:
     void waitForDone();
 
 Q_SIGNALS:
-    // Files first, first + 1, ... in batch order; on the main thread.
-    void measured(int first, const QList<ImageMeasure>& measures);
+    // The records (not judged) of files first, first + 1, ... in batch
+    // order; on the main thread.
+    void measured(int first, const QList<ImageRecord>& records);
 
 private:
     QThreadPool m_pool;

@@ -2,10 +2,11 @@
 
 #include "app/overview/BatchMeasurer.h"
 #include "app/overview/ThumbnailMaker.h"
+#include "app/VerdictColour.h"
 #include "platform/PathNames.h"
 
 #include <QBrush>
-#include <QColor>
+#include <QGuiApplication>
 
 #include <limits>
 
@@ -22,13 +23,13 @@ QString colourText(const ImageMeasure& measure)
 }
 
 // Passing first, then by what fails, unreadable and unmeasured last.
-int verdictRank(const FileVerdict& verdict, bool measured)
+int verdictRank(const ImageRecord& record, bool measured)
 {
     if (!measured)
         return 5;
-    if (verdict.unreadable)
+    if (!record.readable)
         return 4;
-    return (verdict.colourFails ? 1 : 0) + (verdict.dpiFails ? 2 : 0);
+    return (record.judgement->colourFails ? 1 : 0) + (record.judgement->dpiFails ? 2 : 0);
 }
 
 } // namespace
@@ -75,24 +76,24 @@ void BatchModel::count(const Row& row, int sign)
 {
     if (!row.measured)
         m_counts.pending += sign;
-    else if (row.verdict.unreadable)
+    else if (!row.record.readable)
         m_counts.unreadable += sign;
-    else if (row.verdict.fails())
+    else if (row.record.judgement->fails())
         m_counts.fail += sign;
     else
         m_counts.pass += sign;
 }
 
-void BatchModel::take(int first, const QList<ImageMeasure>& measures)
+void BatchModel::take(int first, const QList<ImageRecord>& records)
 {
-    const int last = first + static_cast<int>(measures.size()) - 1;
-    if (first < 0 || last >= rowCount() || measures.isEmpty())
+    const int last = first + static_cast<int>(records.size()) - 1;
+    if (first < 0 || last >= rowCount() || records.isEmpty())
         return;
-    for (int i = 0; i < measures.size(); ++i) {
+    for (int i = 0; i < records.size(); ++i) {
         Row& row = m_rows[size_t(first + i)];
         count(row, -1);
-        row.measure = measures.at(i);
-        row.verdict = judge(row.measure, m_rules);
+        row.record = records.at(i);
+        judgeRecord(row.record, m_rules);
         row.measured = true;
         count(row, +1);
     }
@@ -109,7 +110,7 @@ void BatchModel::setRules(const RuleControls& rules)
     m_counts.total = rowCount();
     for (Row& row : m_rows) {
         if (row.measured)
-            row.verdict = judge(row.measure, m_rules);
+            judgeRecord(row.record, m_rules);
         count(row, +1);
     }
     Q_EMIT dataChanged(index(0, DpiColumn), index(rowCount() - 1, VerdictColumn));
@@ -136,14 +137,15 @@ QVariant BatchModel::display(const Row& row, int column, int index) const
         return column == VerdictColumn ? tr("Reading…") : QString();
     switch (column) {
     case SizeColumn:
-        return row.verdict.unreadable ? QString()
-                                      : tr("%1 × %2").arg(row.measure.pixelsWide).arg(row.measure.pixelsHigh);
+        return !row.record.readable
+            ? QString()
+            : tr("%1 × %2").arg(row.record.measure.pixelsWide).arg(row.record.measure.pixelsHigh);
     case DpiColumn:
-        if (row.verdict.unreadable)
+        if (!row.record.readable)
             return QString();
-        return row.verdict.measuredDpi == noDpi ? QStringLiteral("—") : QString::number(row.verdict.measuredDpi);
-    case ColourColumn: return colourText(row.measure);
-    case VerdictColumn: return verdictCellText(row.verdict);
+        return row.record.measuredDpi == noDpi ? QStringLiteral("—") : QString::number(row.record.measuredDpi);
+    case ColourColumn: return colourText(row.record.measure);
+    case VerdictColumn: return verdictCellText(row.record);
     default: return {};
     }
 }
@@ -154,10 +156,12 @@ QVariant BatchModel::sortKey(const Row& row, int column, int index) const
     case ThumbnailColumn: return index; // batch order
     case NameColumn: return lastPathComponent(m_files.at(index));
     case SizeColumn:
-        return row.measured && !row.verdict.unreadable ? qint64(row.measure.pixelsWide) * row.measure.pixelsHigh : -1;
-    case DpiColumn: return row.measured ? row.verdict.measuredDpi : noDpi;
-    case ColourColumn: return row.measured ? colourText(row.measure) : QString();
-    case VerdictColumn: return verdictRank(row.verdict, row.measured);
+        return row.measured && row.record.readable
+            ? qint64(row.record.measure.pixelsWide) * row.record.measure.pixelsHigh
+            : qint64(-1);
+    case DpiColumn: return row.measured && row.record.readable ? row.record.measuredDpi : noDpi;
+    case ColourColumn: return row.measured ? colourText(row.record.measure) : QString();
+    case VerdictColumn: return verdictRank(row.record, row.measured);
     default: return {};
     }
 }
@@ -175,21 +179,24 @@ QVariant BatchModel::data(const QModelIndex& index, int role) const
     case VerdictKindRole:
         if (!row.measured)
             return QStringLiteral("pending");
-        if (row.verdict.unreadable)
+        if (!row.record.readable)
             return QStringLiteral("unreadable");
-        return row.verdict.fails() ? QStringLiteral("fail") : QStringLiteral("pass");
+        return row.record.judgement->fails() ? QStringLiteral("fail") : QStringLiteral("pass");
     case Qt::ToolTipRole:
         return column == NameColumn ? QVariant(m_files.at(at)) : QVariant();
     case Qt::ForegroundRole: {
         if (!row.measured)
             return {};
-        const bool failing = (column == DpiColumn && row.verdict.dpiFails)
-            || (column == ColourColumn && row.verdict.colourFails)
-            || (column == VerdictColumn && (row.verdict.fails() || row.verdict.unreadable));
-        return failing ? QVariant(QBrush(QColor(Qt::red))) : QVariant();
+        // An unreadable file's verdict is red; its empty cells have nothing to colour.
+        const bool unreadable = !row.record.readable;
+        const Judgement& verdict = *row.record.judgement;
+        const bool failing = (column == VerdictColumn && (unreadable || verdict.fails()))
+            || (!unreadable && column == DpiColumn && verdict.dpiFails)
+            || (!unreadable && column == ColourColumn && verdict.colourFails);
+        return failing ? QVariant(QBrush(failingColour(QGuiApplication::palette()))) : QVariant();
     }
     case Qt::DecorationRole:
-        if (column != ThumbnailColumn || !row.measured || row.verdict.unreadable)
+        if (column != ThumbnailColumn || !row.measured || !row.record.readable)
             return {};
         if (const std::optional<QPixmap> thumbnail = m_thumbnails->thumbnail(at, m_files.at(at)))
             return *thumbnail;

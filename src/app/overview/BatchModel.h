@@ -2,8 +2,7 @@
 
 #include "app/overview/VerdictText.h"
 #include "check/CheckRules.h"
-#include "check/FileVerdict.h"
-#include "check/ImageMeasure.h"
+#include "check/ImageRecord.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
@@ -41,7 +40,8 @@ public:
     const BatchCounts& counts() const { return m_counts; }
     const RuleControls& rules() const { return m_rules; }
     bool isMeasured(int row) const { return m_rows.at(size_t(row)).measured; }
-    const FileVerdict& verdict(int row) const { return m_rows.at(size_t(row)).verdict; }
+    // The file's record, judged against rules() once measured.
+    const ImageRecord& record(int row) const { return m_rows.at(size_t(row)).record; }
     BatchMeasurer* measurer() const { return m_measurer; }
     ThumbnailMaker* thumbnails() const { return m_thumbnails; }
 
@@ -55,11 +55,10 @@ Q_SIGNALS:
 
 private:
     struct Row {
-        ImageMeasure measure;
-        FileVerdict verdict;
+        ImageRecord record;
         bool measured = false;
     };
-    void take(int first, const QList<ImageMeasure>& measures);
+    void take(int first, const QList<ImageRecord>& records);
     void count(const Row& row, int sign);
     QVariant display(const Row& row, int column, int index) const;
     QVariant sortKey(const Row& row, int column, int index) const;

@@ -1,5 +1,7 @@
 #include "app/overview/VerdictText.h"
 
+#include "app/UnreadableText.h"
+
 #include <QCoreApplication>
 #include <QStringList>
 
@@ -26,57 +28,42 @@ QString requiredColour(int32_t row)
 
 } // namespace
 
-QString unreadableReasonText(UnreadableReason reason)
-{
-    switch (reason) {
-    case UnreadableReason::None: break;
-    case UnreadableReason::NotAnImage: return Verdict::tr("not an image file");
-    case UnreadableReason::NotSupported: return Verdict::tr("an image format that cannot be read here");
-    case UnreadableReason::Damaged: return Verdict::tr("the file is damaged or cut short");
-    case UnreadableReason::TooLarge: return Verdict::tr("the image is too large");
-    case UnreadableReason::TimedOut: return Verdict::tr("reading the file took too long");
-    case UnreadableReason::PermissionDenied: return Verdict::tr("no permission to read the file");
-    case UnreadableReason::Vanished: return Verdict::tr("the file is no longer there");
-    }
-    return {};
-}
-
-QString verdictBannerText(const ImageMeasure& measure, const FileVerdict& verdict, const RuleControls& rules,
-                          const QString& settingTitle)
+QString verdictBannerText(const ImageRecord& record, const RuleControls& rules, const QString& settingTitle)
 {
     // Unreadable whatever the setting: no setting makes such a file pass.
-    if (verdict.unreadable)
-        return Verdict::tr("Unreadable: %1").arg(unreadableReasonText(measure.unreadableReason));
+    if (!record.readable)
+        return Verdict::tr("Unreadable: %1").arg(unreadableText(record.unreadableReason));
     if (settingTitle.isEmpty())
         return Verdict::tr("No setting picked: choose one above");
+    const Judgement verdict = record.judgement.value_or(judge(record, rules));
     if (!verdict.fails())
         return Verdict::tr("Passes %1").arg(settingTitle);
 
     QStringList reasons;
     if (verdict.colourFails) {
-        const QString measured = QString::fromLatin1(colourLabel(measure.colourClass));
+        const QString measured = QString::fromLatin1(colourLabel(record.measure.colourClass));
         const QString required = requiredColour(rules.selectedRow);
         reasons << (required.isEmpty() ? Verdict::tr("colour space %1, not the one required").arg(measured)
                                        : Verdict::tr("colour space %1, needs %2").arg(measured, required));
     }
     if (verdict.dpiFails) {
-        reasons << (verdict.measuredDpi == std::numeric_limits<int32_t>::min()
+        reasons << (record.measuredDpi == std::numeric_limits<int32_t>::min()
                         ? Verdict::tr("resolution unknown, needs %1 dpi").arg(verdict.requiredDpi)
-                        : Verdict::tr("%1 dpi, needs %2").arg(verdict.measuredDpi).arg(verdict.requiredDpi));
+                        : Verdict::tr("%1 dpi, needs %2").arg(record.measuredDpi).arg(verdict.requiredDpi));
     }
     return Verdict::tr("Fails %1: %2").arg(settingTitle, reasons.join(QLatin1String("; ")));
 }
 
-QString verdictCellText(const FileVerdict& verdict)
+QString verdictCellText(const ImageRecord& record)
 {
-    if (verdict.unreadable)
+    if (!record.readable)
         return Verdict::tr("Unreadable");
-    if (!verdict.fails())
+    if (!record.judgement || !record.judgement->fails())
         return Verdict::tr("Passes");
     QStringList what;
-    if (verdict.colourFails)
+    if (record.judgement->colourFails)
         what << Verdict::tr("colour");
-    if (verdict.dpiFails)
+    if (record.judgement->dpiFails)
         what << Verdict::tr("dpi");
     return Verdict::tr("Fails: %1").arg(what.join(QLatin1String(", ")));
 }

@@ -1,26 +1,22 @@
 #pragma once
 
 #include "check/CheckRules.h"
-#include "check/FileVerdict.h"
-#include "check/ImageMeasure.h"
+#include "check/ImageRecord.h"
 
 #include <QString>
 
 namespace quorvel {
 
-// The wording of verdicts, for the inspector's banner and the overview.
-// `settingTitle` is the picked setting's name, empty while none is picked.
-
-// The reason a file could not be read, in the user's words.
-QString unreadableReasonText(UnreadableReason reason);
+// The wording of verdicts, for the inspector's banner and the overview, from
+// a record judged against `rules`. `settingTitle` is the picked setting's
+// name, empty while none is picked.
 
 // "Passes Pre-Press"; "Fails Pre-Press: colour space RGB, needs CMYK; 72 dpi,
 // needs 300"; "Unreadable: <reason>"; "No setting picked: choose one above".
-QString verdictBannerText(const ImageMeasure& measure, const FileVerdict& verdict, const RuleControls& rules,
-                          const QString& settingTitle);
+QString verdictBannerText(const ImageRecord& record, const RuleControls& rules, const QString& settingTitle);
 
 // The overview's verdict cell: "Passes", "Fails: colour, dpi", "Unreadable".
-QString verdictCellText(const FileVerdict& verdict);
+QString verdictCellText(const ImageRecord& record);
 
 // What a setting demands, as the overview's counts line names it: "CMYK,
 // 300 dpi", "any colour space, any resolution".

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "check/CheckRules.h"
+#include "check/ImageDetails.h"
+#include "check/ImageMeasure.h"
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+// The colour verdict in full: Off when the setting checks no colour (its
+// choice is disabled), None for class Other, which gets no verdict at all.
+enum class ColourVerdict { Pass, Fail, Off, None };
+
+// One image judged against one set of rule controls. Cheap to make again
+// from the record when the setting changes.
+struct Judgement {
+    int32_t requiredDpi = 0;
+    bool dpiFails = false;
+    ColourVerdict colour = ColourVerdict::None;
+    bool colourFails = false; // colour == Fail
+    // The largest size that still meets the demand; absent when nothing is
+    // demanded or the image has no pixels.
+    std::optional<PrintSize> largestPrintSize;
+
+    bool fails() const { return dpiFails || colourFails; }
+};
+
+// Everything known of one file, worked out once: the measure, the facts
+// derived from it and from the details, and (once judged) the verdicts.
+// Every view formats this; none recomputes a rule.
+struct ImageRecord {
+    ImageMeasure measure;
+    bool readable = false;
+    UnreadableReason unreadableReason = UnreadableReason::None; // set whenever not readable
+    int32_t measuredDpi = std::numeric_limits<int32_t>::min();
+
+    // Present when asked for and the file is readable.
+    std::optional<ImageDetails> details;
+    // Derived from the details; left as they are without them.
+    ColourModel pixelModel = ColourModel::None;
+    bool resolutionsDiffer = false;
+    bool jfifExifConflict = false;
+    ProfileWarning profileWarning = ProfileWarning::None;
+    std::optional<PrintSize> printSize; // at the recorded resolution
+
+    // Absent until judged.
+    std::optional<Judgement> judgement;
+};
+
+// The record of a measure, with the file's details when they were read.
+ImageRecord makeRecord(const ImageMeasure& measure, const std::optional<ImageDetails>& details = std::nullopt);
+
+// Measures the file (and reads its details in the same pass when asked).
+ImageRecord recordImage(const std::string& path, const ImageHeaderReader& reader, bool withDetails);
+
+// The inspector's verdicts: both rules, always. Any view that lists fewer
+// (the report with its boxes) picks from these.
+Judgement judge(const ImageRecord& record, const RuleControls& rules);
+void judgeRecord(ImageRecord& record, const RuleControls& rules);
+
+// A measure that came from a file read as an image. The empty measure, 0 x 0
+// without a colour-space name, is unreadable whatever reason it carries.
+bool isReadable(const ImageMeasure& measure);
+
+// Stable lower-case keys for machine-readable output.
+std::string_view unreadableReasonKey(UnreadableReason reason); // "none" when readable
+std::string_view colourVerdictKey(ColourVerdict verdict);
+
+} // namespace quorvel
