@@ -231,7 +231,12 @@ int main(int argc, char** argv)
     // Memory: a model of its own, read in full, against the process before it.
     quorvel::platform::ImageFileReader reader;
     const long before = residentKiB();
-    const size_t heapBefore = mallinfo2().uordblks;
+    // Large blocks (the rows' vector) are mapped apart from the heap's arena.
+    const auto heapInUse = [] {
+        const struct mallinfo2 info = mallinfo2();
+        return double(info.uordblks) + double(info.hblkhd);
+    };
+    const double heapBefore = heapInUse();
     {
         quorvel::BatchModel alone;
         QSortFilterProxyModel proxy;
@@ -244,7 +249,7 @@ int main(int argc, char** argv)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         const long after = residentKiB();
         // The rows and the proxy's mapping live on the main thread's heap.
-        const double heap = double(mallinfo2().uordblks) - double(heapBefore);
+        const double heap = heapInUse() - heapBefore;
         std::printf("\nMemory of a filled model with its sort proxy, thumbnails not counted: %.0f bytes per row on the\n"
                     "  main thread's heap, %.0f bytes per row of resident set\n",
                     heap / batchSize, double(after - before) * 1024.0 / batchSize);
