@@ -4,6 +4,7 @@
 #include "app/inspect/InspectCore.h"
 #include "app/inspect/InspectOptions.h"
 #include "app/inspect/InspectOutput.h"
+#include "app/inspect/VipsModule.h"
 #include "platform/header/ImageFileReader.h"
 #include "support/TestImages.h"
 
@@ -12,6 +13,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLibrary>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -231,6 +233,21 @@ TEST_F(InspectTool, OtherFormatsGoThroughTheLibvipsModule)
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.startsWith("photo.avif\t18\t24\t")) << r.out.toStdString();
     EXPECT_FALSE(r.err.contains("not found"));
+}
+
+// The application takes its previews from the same module, on first need.
+TEST_F(InspectTool, TheLibvipsModuleMakesPreviews)
+{
+    QLibrary module(QStringLiteral(QUORVEL_VIPS_MODULE));
+    ASSERT_TRUE(module.load()) << module.errorString().toStdString();
+    const auto makePreview = reinterpret_cast<QuorvelMakePreview>(module.resolve(inspect::makePreviewSymbol));
+    ASSERT_NE(makePreview, nullptr);
+    const QString photo = image(QStringLiteral("photo.jpg"), {400, 300, Model::RGB, 72.0});
+    QImage preview;
+    makePreview(&photo, QSize(100, 100), &preview);
+    EXPECT_EQ(preview.size(), QSize(100, 75));
+    makePreview(&broken, QSize(100, 100), &preview);
+    EXPECT_TRUE(preview.isNull());
 }
 
 TEST_F(InspectTool, CommandLineReadsOptionsAndRefusesNonsense)

@@ -1,8 +1,9 @@
-// quorvel-inspect's libvips module: the libvips header reader and the list
-// of types it reads, loaded only when a file needs them.
+// The libvips module: the libvips header reader, the list of types it reads
+// and the preview, loaded only when a file needs them.
 #include "app/inspect/VipsModule.h"
 
 #include "platform/ImageTypes.h"
+#include "platform/PreviewMaker.h"
 #include "platform/header/FormatReaders.h"
 
 #define QUORVEL_MODULE_EXPORT __attribute__((visibility("default")))
@@ -18,6 +19,11 @@ QUORVEL_MODULE_EXPORT void quorvelReadOtherHeader(quorvel::platform::header::Hea
 QUORVEL_MODULE_EXPORT void quorvelReadableSuffixes(QStringList* suffixes)
 {
     *suffixes = quorvel::platform::readableImageSuffixes();
+}
+
+QUORVEL_MODULE_EXPORT void quorvelMakePreview(const QString* path, QSize bounds, QImage* preview)
+{
+    *preview = quorvel::platform::makePreview(*path, bounds);
 }
 
 } // extern "C"

@@ -1,13 +1,16 @@
 // quorvel-inspect starts once per pipeline step, and loading libvips with the
-// hundred libraries under it costs more than measuring a thousand files. The
-// tool reads JPEG, PNG, TIFF, WebP and GIF through their own libraries; the
-// two functions below, which alone need libvips, stand in for the platform's
-// own in this executable and load them from a module on first use.
+// hundred libraries under it costs more than measuring a thousand files; the
+// application's first check reads a header only. Both read JPEG, PNG, TIFF,
+// WebP and GIF through their own libraries; the functions below, which alone
+// need libvips, stand in for the platform's own in these executables and load
+// them from a module on first use.
 #include "app/inspect/VipsModule.h"
 
 #include "platform/ImageTypes.h"
+#include "platform/PreviewMaker.h"
 #include "platform/header/FormatReaders.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -21,6 +24,7 @@ namespace {
 struct Module {
     QuorvelReadOtherHeader readOtherHeader = nullptr;
     QuorvelReadableSuffixes readableSuffixes = nullptr;
+    QuorvelMakePreview makePreview = nullptr;
 };
 
 std::string executableFolder()
@@ -46,12 +50,13 @@ const Module& module()
                 continue;
             m.readOtherHeader = reinterpret_cast<QuorvelReadOtherHeader>(::dlsym(handle, inspect::readOtherHeaderSymbol));
             m.readableSuffixes = reinterpret_cast<QuorvelReadableSuffixes>(::dlsym(handle, inspect::readableSuffixesSymbol));
-            if (m.readOtherHeader && m.readableSuffixes)
+            m.makePreview = reinterpret_cast<QuorvelMakePreview>(::dlsym(handle, inspect::makePreviewSymbol));
+            if (m.readOtherHeader && m.readableSuffixes && m.makePreview)
                 return m;
             m = Module{};
         }
-        std::fprintf(stderr, "quorvel-inspect: %s not found; only JPEG, PNG, TIFF, WebP and GIF can be read\n",
-                     inspect::vipsModuleName);
+        std::fprintf(stderr, "%s: %s not found; only JPEG, PNG, TIFF, WebP and GIF can be read\n",
+                     program_invocation_short_name, inspect::vipsModuleName);
         return m;
     }();
     return loaded;
@@ -69,6 +74,14 @@ QStringList readableImageSuffixes()
     else
         suffixes = {"gif", "jpe", "jpeg", "jpg", "png", "tif", "tiff", "webp"};
     return suffixes;
+}
+
+QImage makePreview(const QString& path, QSize bounds)
+{
+    QImage preview;
+    if (module().makePreview)
+        module().makePreview(&path, bounds, &preview);
+    return preview;
 }
 
 namespace header {

@@ -1,0 +1,45 @@
+// Apart from makePreview, which alone needs libvips: a program can then
+// supply makePreview from a module loaded on first use.
+#include "platform/PreviewMaker.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace quorvel::platform {
+
+PreviewLoader::PreviewLoader(QObject* parent)
+    : QObject(parent)
+{
+}
+
+PreviewLoader::~PreviewLoader()
+{
+    waitForPending();
+}
+
+void PreviewLoader::request(const QString& path, QSize bounds)
+{
+    const quint64 generation = ++m_generation;
+    auto* watcher = new QFutureWatcher<QImage>(this);
+    m_running.append(watcher);
+    connect(watcher, &QFutureWatcher<QImage>::finished, this, [this, watcher, generation] {
+        m_running.removeOne(watcher);
+        watcher->deleteLater();
+        if (generation == m_generation)
+            Q_EMIT previewReady(watcher->result());
+    });
+    watcher->setFuture(QtConcurrent::run([path, bounds] { return makePreview(path, bounds); }));
+}
+
+void PreviewLoader::cancel()
+{
+    ++m_generation;
+}
+
+void PreviewLoader::waitForPending()
+{
+    const auto running = m_running;
+    for (auto* watcher : running)
+        watcher->waitForFinished();
+}
+
+} // namespace quorvel::platform
