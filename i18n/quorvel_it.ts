@@ -117,10 +117,6 @@
         <translation>Viste</translation>
     </message>
     <message>
-        <source>Start</source>
-        <translation>Inizio</translation>
-    </message>
-    <message>
         <source>Drop images here, or choose File ▸ Open Images… to check them against the selected setting.</source>
         <translation>Trascina qui le immagini, oppure scegli File ▸ Apri immagini… per controllarle con l’impostazione selezionata.</translation>
     </message>
@@ -331,6 +327,62 @@
     <message>
         <source>Where the resolution comes from, the embedded profile, depth, alpha, pages and print sizes</source>
         <translation>Provenienza della risoluzione, profilo incorporato, profondità, alfa, pagine e formati di stampa</translation>
+    </message>
+    <message>
+        <source>Overview</source>
+        <translation>Panoramica</translation>
+    </message>
+    <message>
+        <source>Batch summary</source>
+        <translation>Riepilogo del lotto</translation>
+    </message>
+    <message>
+        <source>Sho&amp;w:</source>
+        <translation>&amp;Mostra:</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>Mostra</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>Tutti</translation>
+    </message>
+    <message>
+        <source>Failing</source>
+        <translation>Non conformi</translation>
+    </message>
+    <message>
+        <source>Passing</source>
+        <translation>Conformi</translation>
+    </message>
+    <message>
+        <source>Batch</source>
+        <translation>Lotto</translation>
+    </message>
+    <message>
+        <source>Double-click a file, or press Enter, to inspect it</source>
+        <translation>Fai doppio clic su un file, o premi Invio, per esaminarlo</translation>
+    </message>
+    <message>
+        <source>Verdict</source>
+        <translation>Esito</translation>
+    </message>
+    <message>
+        <source>Setting</source>
+        <translation>Impostazione</translation>
+    </message>
+    <message>
+        <source>Checking &amp;against:</source>
+        <translation>&amp;Verifica rispetto a:</translation>
+    </message>
+    <message>
+        <source>Checking against</source>
+        <translation>Verifica rispetto a</translation>
+    </message>
+    <message>
+        <source>Choose a setting</source>
+        <translation>Scegli un&apos;impostazione</translation>
     </message>
 </context>
 <context>
@@ -600,10 +652,140 @@ Errate: %1</translation>
     </message>
 </context>
 <context>
+    <name>Verdict</name>
+    <message>
+        <source>Unreadable: %1</source>
+        <translation>Illeggibile: %1</translation>
+    </message>
+    <message>
+        <source>No setting picked: choose one above</source>
+        <translation>Nessuna impostazione scelta: sceglierne una qui sopra</translation>
+    </message>
+    <message>
+        <source>Passes %1</source>
+        <translation>Conforme a %1</translation>
+    </message>
+    <message>
+        <source>colour space %1, not the one required</source>
+        <translation>spazio colore %1, non quello richiesto</translation>
+    </message>
+    <message>
+        <source>colour space %1, needs %2</source>
+        <translation>spazio colore %1, richiesto %2</translation>
+    </message>
+    <message>
+        <source>resolution unknown, needs %1 dpi</source>
+        <translation>risoluzione sconosciuta, richiesti %1 dpi</translation>
+    </message>
+    <message>
+        <source>%1 dpi, needs %2</source>
+        <translation>%1 dpi, richiesti %2</translation>
+    </message>
+    <message>
+        <source>Fails %1: %2</source>
+        <translation>Non conforme a %1: %2</translation>
+    </message>
+    <message>
+        <source>Unreadable</source>
+        <translation>Illeggibile</translation>
+    </message>
+    <message>
+        <source>Passes</source>
+        <translation>Conforme</translation>
+    </message>
+    <message>
+        <source>colour</source>
+        <translation>colore</translation>
+    </message>
+    <message>
+        <source>dpi</source>
+        <translation>dpi</translation>
+    </message>
+    <message>
+        <source>Fails: %1</source>
+        <translation>Non conforme: %1</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <source>any colour space</source>
+        <translation>qualsiasi spazio colore</translation>
+    </message>
+    <message>
+        <source>%1 dpi</source>
+        <translation>%1 dpi</translation>
+    </message>
+    <message>
+        <source>any resolution</source>
+        <translation>qualsiasi risoluzione</translation>
+    </message>
+    <message>
+        <source>1 image</source>
+        <translation>1 immagine</translation>
+    </message>
+    <message>
+        <source>%1 images</source>
+        <translation>%1 immagini</translation>
+    </message>
+    <message>
+        <source>%1: %2 pass, %3 fail, %4 unreadable</source>
+        <translation>%1: %2 conformi, %3 non conformi, %4 illeggibili</translation>
+    </message>
+    <message>
+        <source>, %1 still being read</source>
+        <translation>, %1 ancora in lettura</translation>
+    </message>
+    <message>
+        <source>, no setting picked</source>
+        <translation>, nessuna impostazione scelta</translation>
+    </message>
+    <message>
+        <source>, checked against %1 (%2)</source>
+        <translation>, verificate rispetto a %1 (%2)</translation>
+    </message>
+</context>
+<context>
     <name>quorvel::AboutController</name>
     <message>
         <source>Version %1</source>
         <translation>Versione %1</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::BatchModel</name>
+    <message>
+        <source>Reading…</source>
+        <translation>Lettura…</translation>
+    </message>
+    <message>
+        <source>%1 × %2</source>
+        <translation>%1 × %2</translation>
+    </message>
+    <message>
+        <source>Thumbnail</source>
+        <translation>Miniatura</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>Size (px)</source>
+        <translation>Dimensioni (px)</translation>
+    </message>
+    <message>
+        <source>dpi</source>
+        <translation>dpi</translation>
+    </message>
+    <message>
+        <source>Colour space</source>
+        <translation>Spazio colore</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>Risultato</translation>
     </message>
 </context>
 <context>

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Makes docs/screenshot.png: the main window inspecting a CMYK image against
-# the "Web" setting, so the colour field shows CMYK in red. The real program
-# runs in a private X server (Xvfb) on a private session bus with a throwaway
-# home, so nothing of the user's own settings is read or changed; the setting
-# is picked from the preferences pop-up with keystrokes, as a user would.
+# Makes docs/screenshot.png: the main window's overview of a mixed batch
+# checked against the "Pre-Press" setting, the failing rows in red. The real
+# program runs in a private X server (Xvfb) on a private session bus with a
+# throwaway home, so nothing of the user's own settings is read or changed;
+# the setting is picked from the main window's "Checking against" pop-up with
+# keystrokes, as a user would.
 #
 # usage: tools/screenshot.sh [BUILD_DIR]    (default: build)
 # SCREENSHOT_LOCALE=it_IT.UTF-8 makes the Italian one, SCREENSHOT_OUT=FILE
@@ -41,9 +42,21 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# 1800 x 1200 pixels at 300 dpi: the resolution passes "Web", the colour
-# space does not.
-"$build/tests/app/write_probe_image" "$work/cover.tif[compression=deflate]" 1200 1800 cmyk 300
+# A mixed batch: print files that pass "Pre-Press", web images and a scan
+# that fail it, and a file that is no image at all.
+probe="$build/tests/app/write_probe_image"
+mkdir -p "$work/batch"
+"$probe" "$work/batch/cover.tif[compression=deflate]" 1200 1800 cmyk 300
+"$probe" "$work/batch/banner for the web.png" 250 970 rgb 72
+"$probe" "$work/batch/poster.tif[compression=deflate]" 2400 1700 cmyk 300
+"$probe" "$work/batch/portrait.jpg" 1800 1200 rgb 300
+"$probe" "$work/batch/scan.tif[compression=deflate]" 1100 850 grey 150
+"$probe" "$work/batch/flyer back.tif[compression=deflate]" 1748 1240 cmyk 200
+printf 'not an image\n' >"$work/batch/notes.jpg"
+"$probe" "$work/batch/flyer front.tif[compression=deflate]" 1748 1240 cmyk 300
+batch=("$work/batch/cover.tif" "$work/batch/banner for the web.png" "$work/batch/poster.tif"
+       "$work/batch/portrait.jpg" "$work/batch/scan.tif" "$work/batch/flyer back.tif"
+       "$work/batch/notes.jpg" "$work/batch/flyer front.tif")
 
 display=":$((90 + RANDOM % 400))"
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
@@ -58,10 +71,11 @@ export LC_ALL="$locale_name" LANG="$locale_name" LANGUAGE=""
 # The settings' trace tells which setting the keystrokes picked.
 export QT_LOGGING_RULES="quorvel.*.info=false;quorvel.settings.info=true"
 
-dbus-run-session -- bash -s "$build/src/app/quorvel" "$work/cover.tif" "$out.new" "$work/trace.log" <<'SESSION'
+dbus-run-session -- bash -s "$build/src/app/quorvel" "$out.new" "$work/trace.log" "${batch[@]}" <<'SESSION'
 set -euo pipefail
-app="$1" image="$2" shot="$3" log="$4"
-"$app" "$image" >"$log" 2>&1 &
+app="$1" shot="$2" log="$3"
+shift 3
+"$app" "$@" >"$log" 2>&1 &
 app_pid=$!
 trap 'kill $app_pid 2>/dev/null || true' EXIT
 
@@ -71,22 +85,15 @@ main=$(window '^Quorvel$')
 xdotool windowmove "$main" 0 0
 xdotool windowfocus --sync "$main"
 sleep 1
-xdotool key --clearmodifiers ctrl+comma               # Settings > Preferences…
-prefs=$(window 'Preferences|Preferenze')
-xdotool windowmove "$prefs" 700 0                     # beside the main window, out of the shot
-xdotool windowfocus --sync "$prefs"
+xdotool key --clearmodifiers alt+a                    # to the "Checking against" pop-up
 sleep 0.5
-xdotool type --delay 100 W                            # the pop-up has the focus: its type-ahead picks "Web"
-sleep 2                                               # the re-check follows the change
-xdotool windowfocus --sync "$main"
-sleep 0.5
-xdotool key --clearmodifiers ctrl+Tab                 # from the start page to the inspector
-sleep 1
+xdotool type --delay 100 P                            # its type-ahead picks "Pre-Press"
+sleep 2                                               # the rows are judged again
 import -window "$main" -strip "png:$shot"
 SESSION
 
-if ! grep -q "Hai scelto Web$" "$work/trace.log"; then
-  echo "the \"Web\" setting was not picked; the program's trace:" >&2
+if ! grep -q "Hai scelto Pre-Press$" "$work/trace.log"; then
+  echo "the \"Pre-Press\" setting was not picked; the program's trace:" >&2
   cat "$work/trace.log" >&2
   exit 1
 fi

@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "app/VerdictColour.h"
+#include "app/overview/BatchModel.h"
 #include "platform/PathNames.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
@@ -72,6 +73,8 @@ QuorvelInfo::QuorvelInfo()
 
 QuorvelInfo::~QuorvelInfo()
 {
+    if (m_overview)
+        m_overview->stop(); // its measures read through m_reader
     m_preview->waitForPending();
     if (sharedController == this)
         sharedController = nullptr;
@@ -100,6 +103,7 @@ void QuorvelInfo::connectOutlets(const Outlets& outlets)
     });
     connect(ui->recheckAction, &QAction::triggered, this, &QuorvelInfo::reCheckImage);
     connect(ui->preferencesAction, &QAction::triggered, this, &QuorvelInfo::showPref);
+    connectOverviewOutlets(); // before the batch's, which takes the form's fields
     connectBatchOutlets();
     connectViewerOutlets(outlets); // external viewer
 }
@@ -127,6 +131,7 @@ void QuorvelInfo::awakeFromNib()
 
     for (QLineEdit* field : {ui->quorColor, ui->quorDpi, ui->quorHeight, ui->quorWidth, ui->myCount, ui->namesLocation})
         field->setText(QString());
+    ui->verdictBanner->setText(QString());
 
     if (m_notifications) {
         m_notifications->observe(cambiamento);
@@ -204,6 +209,7 @@ void QuorvelInfo::checkImage(const QStringList& files)
     }
     ui->inspectorQuorvel->update();
     showDetails(record); // details, after everything above
+    showVerdictBanner(record, rules, controls.selectedTitle());
 }
 
 QSize QuorvelInfo::previewBounds() const
@@ -251,6 +257,7 @@ void QuorvelInfo::showPreview(const QImage& image)
 void QuorvelInfo::aggiornaDatiAlNuovoSetting()
 {
     qCInfo(lcInspector).noquote() << QStringLiteral("--------->> RE-CHECK");
+    rejudgeOverview();
     reCheckImage();
 }
 

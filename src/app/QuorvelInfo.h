@@ -13,12 +13,15 @@
 #include <memory>
 #include <optional>
 
+class QSortFilterProxyModel;
+
 namespace Ui {
 class MainWindow;
 }
 
 namespace quorvel {
 
+class BatchModel;
 class MainWindow;
 class PreferencesWindow;
 
@@ -151,6 +154,23 @@ private:
     // inspector, filled after each check.
 private:
     void showDetails(const ImageRecord& record);
+
+    // Overview (src/app/QuorvelInfo_Overview.cpp): the whole batch as a table
+    // in the first tab, measured in the background, and the verdict banner.
+public:
+    BatchModel* overview() const { return m_overview; }
+public Q_SLOTS:
+    // Makes the file at `index` of the batch the current image and shows its check.
+    void showBatchFile(int index);
+private:
+    void connectOverviewOutlets();
+    void showBatchInOverview();
+    void rejudgeOverview();
+    void showOverviewSummary();
+    void showVerdictBanner(const ImageRecord& record, const RuleControls& rules, const QString& settingTitle);
+    BatchModel* m_overview = nullptr;
+    QSortFilterProxyModel* m_overviewRows = nullptr;
+    QString m_overviewSetting; // the setting's name when the rows were last judged
 };
 
 } // namespace quorvel

@@ -128,6 +128,7 @@ void QuorvelInfo::createFromDragAndDrop(const QStringList& files)
     form()->reportButton->setEnabled(true);
     m_contatore = 0;
     enableNavigation();
+    showBatchInOverview();
     checkImage(*m_nomideifiles);
     form()->tabelleVista->setCurrentIndex(1);
 }
@@ -138,6 +139,7 @@ void QuorvelInfo::applicationOpenFiles(const QStringList& files)
         return;
     m_nomideifiles = files;
     m_contatore = 0;
+    showBatchInOverview();
     checkImage(*m_nomideifiles);
     m_totale = static_cast<int>(files.size());
     form()->modifyButton->setEnabled(true);

@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/OpenedFiles.h"
 #include "app/QuorvelInfo.h"
+#include "app/SettingPicker.h"
 #include "info/AboutController.h"
 #include "info/QuorvelCheck.h"
 #include "platform/AppInstance.h"
@@ -68,6 +69,9 @@ int main(int argc, char** argv)
     info->connectOutlets({&mainWindow, &preferences, &notifications, &panels, &defaults, &workspace});
     info->awakeFromNib();
     prefManager.awakeFromNib();
+    // The main window's "Checking against" pop-up picks through the preferences.
+    quorvel::SettingPicker settingPicker(mainWindow.form()->checkingAgainst,
+                                         preferences.findChild<QComboBox*>(QStringLiteral("mioPopUp")), &prefManager);
 
     // Product information: the version check, the About panel and the web link.
     quorvel::QuorvelCheck versionCheck(&panels, &workspace, &mainWindow);

@@ -113,6 +113,7 @@ void PrefManager::awakeFromNib()
     // No setting is applied until the user picks one.
     popUp->setCurrentIndex(-1);
     showDeleteButtonState();
+    Q_EMIT popUpChanged();
 }
 
 void PrefManager::setThisPref(int index)
@@ -143,6 +144,7 @@ void PrefManager::setThisPref(int index)
                                         .arg(controls.sliderValue());
     broadcast();
     qCInfo(lcSettings).noquote() << QStringLiteral("--------->> CATTURATO IL SETTING!");
+    Q_EMIT popUpChanged();
 }
 
 void PrefManager::takeNewValues()
@@ -180,6 +182,7 @@ void PrefManager::addSetting()
     fillPopUp();
     selectItemWithTitle(name);
     m_settingName->accept();
+    Q_EMIT popUpChanged();
 }
 
 void PrefManager::openAlertPanel()
@@ -218,6 +221,7 @@ void PrefManager::yesDeleteSelectedPref()
     selectItemWithTitle(QCoreApplication::translate("Settings", "None"));
     setValueControlsEnabled(false);
     m_finestraBeforeDelete->accept();
+    Q_EMIT popUpChanged();
 }
 
 } // namespace quorvel

@@ -54,6 +54,11 @@ public Q_SLOTS:
     void yesDeleteSelectedPref();
     void cancelDeletePref();
 
+Q_SIGNALS:
+    // The pop-up's items or its selection may have changed: after it is
+    // filled, after a pick, an add and a delete. Mirrors of the pop-up follow it.
+    void popUpChanged();
+
 private:
     void setValueControlsEnabled(bool enabled);
     int indexOfItemWithTitle(const QString& title) const;

@@ -30,6 +30,7 @@ dbus-run-session -- bash -c '
   timeout 60 /usr/bin/python3 "$2" quorvel \
     "Height=40" "Width=30" "Colour space" "Resolution=72" "File name=probe image.png" "Position" "Preview" \
     "@Preferences…" "Show preview" "CMYK" "RGB" "Grayscale" "Resolution required" "Setting" \
+    "Verdict=No setting picked: choose one above" "Checking against" "Batch" "Batch summary" \
     || status=$?
   kill $app_pid 2>/dev/null || true
   exit $status

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "check/ImageRecord.h"
+
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QThreadPool>
+
+#include <atomic>
+#include <memory>
+
+namespace quorvel {
+
+// Measures a batch in the background on every core, a slice of files per
+// task, and hands the measures to the main thread slice by slice as they
+// are done. Starting again or cancelling drops whatever is still owed.
+class BatchMeasurer : public QObject {
+    Q_OBJECT
+public:
+    explicit BatchMeasurer(QObject* parent = nullptr);
+    ~BatchMeasurer() override;
+
+    // `reader` must outlive the measure (or a cancel followed by waitForDone).
+    void start(const QStringList& files, const ImageHeaderReader& reader);
+    void cancel();
+    void waitForDone();
+
+Q_SIGNALS:
+    // The records (not judged) of files first, first + 1, ... in batch
+    // order; on the main thread.
+    void measured(int first, const QList<ImageRecord>& records);
+
+private:
+    QThreadPool m_pool;
+    std::shared_ptr<std::atomic<bool>> m_cancelled;
+};
+
+} // namespace quorvel

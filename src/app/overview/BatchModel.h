@@ -1,0 +1,74 @@
+#pragma once
+
+#include "app/overview/VerdictText.h"
+#include "check/CheckRules.h"
+#include "check/ImageRecord.h"
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+#include <vector>
+
+namespace quorvel {
+
+class BatchMeasurer;
+class ThumbnailMaker;
+
+// The batch as a table, one row per file in batch order: thumbnail, name,
+// size, dpi, colour space and verdict. Files are measured in the background
+// and their rows fill in as the measures arrive; a change of rules judges
+// every row again from its stored measure, without reading files.
+class BatchModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { ThumbnailColumn, NameColumn, SizeColumn, DpiColumn, ColourColumn, VerdictColumn, ColumnCount };
+    enum Role {
+        SortRole = Qt::UserRole + 1, // a value that orders the column
+        VerdictKindRole,             // "pass", "fail", "unreadable" or "pending"
+    };
+
+    explicit BatchModel(QObject* parent = nullptr);
+    ~BatchModel() override;
+
+    // A new batch; `reader` must outlive it (or stop()).
+    void setBatch(const QStringList& files, const ImageHeaderReader& reader);
+    // Judges every measured row again.
+    void setRules(const RuleControls& rules);
+    // Ends the background work for good (shutdown).
+    void stop();
+
+    const BatchCounts& counts() const { return m_counts; }
+    const RuleControls& rules() const { return m_rules; }
+    bool isMeasured(int row) const { return m_rows.at(size_t(row)).measured; }
+    // The file's record, judged against rules() once measured.
+    const ImageRecord& record(int row) const { return m_rows.at(size_t(row)).record; }
+    BatchMeasurer* measurer() const { return m_measurer; }
+    ThumbnailMaker* thumbnails() const { return m_thumbnails; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+Q_SIGNALS:
+    void countsChanged();
+
+private:
+    struct Row {
+        ImageRecord record;
+        bool measured = false;
+    };
+    void take(int first, const QList<ImageRecord>& records);
+    void count(const Row& row, int sign);
+    QVariant display(const Row& row, int column, int index) const;
+    QVariant sortKey(const Row& row, int column, int index) const;
+
+    QStringList m_files;
+    std::vector<Row> m_rows;
+    RuleControls m_rules;
+    BatchCounts m_counts;
+    BatchMeasurer* m_measurer;
+    ThumbnailMaker* m_thumbnails;
+};
+
+} // namespace quorvel

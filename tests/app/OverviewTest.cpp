@@ -1,0 +1,227 @@
+// The overview, the verdict banner and the "Checking against" pop-up, driven
+// through the real widgets of the real windows, as a user would.
+#include "app/InspectorFixture.h"
+#include "app/SettingPicker.h"
+#include "app/overview/BatchModel.h"
+#include "settings/PrefManager.h"
+
+#include "ui_SettingNameSheet.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QTest>
+
+namespace quorvel::test {
+namespace {
+
+class Overview : public InspectorFixture {
+protected:
+    void SetUp() override
+    {
+        InspectorFixture::SetUp();
+        prefManager = std::make_unique<PrefManager>(defaults, preferences.get(), notifications.get(), &panels);
+        prefManager->awakeFromNib();
+        picker = std::make_unique<SettingPicker>(ui()->checkingAgainst, prefs()->mioPopUp, prefManager.get());
+        mainWindow->resize(900, 600);
+        mainWindow->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(mainWindow.get()));
+
+        // Against "Pre-Press" (CMYK, 300 dpi): one passes, two fail, one cannot be read.
+        photo = image(QStringLiteral("c-photo.jpg"), {.height = 30, .model = Model::RGB, .dpi = 300});
+        web = image(QStringLiteral("a-web.png"), {.height = 20, .model = Model::RGB, .dpi = 72});
+        notes = dir.filePath(QStringLiteral("d-notes.png"));
+        QFile file(notes);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("not an image\n");
+        file.close();
+        print = image(QStringLiteral("b-print.tif"),
+                      {.height = 10, .model = Model::CMYK, .dpi = 300, .unit = ResolutionUnitForTest::Inch});
+    }
+    void TearDown() override
+    {
+        picker.reset();
+        prefManager.reset();
+        InspectorFixture::TearDown();
+    }
+
+    // Drops the batch and waits until every row has its measure.
+    void dropBatch()
+    {
+        info->createFromDragAndDrop({photo, web, notes, print});
+        QTRY_COMPARE(info->overview()->counts().pending, 0);
+        ui()->tabelleVista->setCurrentIndex(0);
+    }
+    // Steps through a pop-up with the arrow keys until it shows `name`; each
+    // step is a pick, as when a user does the same.
+    static void pickWithKeys(QComboBox* popUp, const QString& name)
+    {
+        popUp->setFocus();
+        const int target = popUp->findText(name);
+        ASSERT_GE(target, 0) << name.toStdString();
+        while (popUp->currentIndex() != target) {
+            const int before = popUp->currentIndex();
+            QTest::keyClick(popUp, before < target ? Qt::Key_Down : Qt::Key_Up);
+            ASSERT_NE(popUp->currentIndex(), before);
+        }
+    }
+    QTableView* table() const { return ui()->overviewTable; }
+    QAbstractItemModel* rows() const { return table()->model(); }
+    QStringList column(int column) const
+    {
+        QStringList texts;
+        for (int row = 0; row < rows()->rowCount(); ++row)
+            texts << rows()->index(row, column).data().toString();
+        return texts;
+    }
+    int rowOf(const QString& name) const { return static_cast<int>(column(BatchModel::NameColumn).indexOf(name)); }
+    QString cell(const QString& name, int column) const
+    {
+        return rows()->index(rowOf(name), column).data().toString();
+    }
+    void clickHeader(int column)
+    {
+        QHeaderView* header = table()->horizontalHeader();
+        const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+    }
+    QPoint centreOf(int row) const
+    {
+        return table()->visualRect(rows()->index(row, BatchModel::NameColumn)).center();
+    }
+
+    std::unique_ptr<PrefManager> prefManager;
+    std::unique_ptr<SettingPicker> picker;
+    QString photo, web, notes, print;
+};
+
+TEST_F(Overview, SortsByClickedColumnsAndFiltersByWhatTheUserShows)
+{
+    EXPECT_EQ(ui()->overviewPages->currentWidget(), ui()->welcomePage) << "an empty batch keeps the invitation";
+    pickWithKeys(ui()->checkingAgainst, QStringLiteral("Pre-Press"));
+    dropBatch();
+    EXPECT_EQ(ui()->overviewPages->currentWidget(), ui()->batchPage);
+    QTRY_COMPARE(ui()->batchSummary->text(),
+                 QStringLiteral("4 images: 1 pass, 2 fail, 1 unreadable, checked against Pre-Press (CMYK, 300 dpi)"));
+
+    // Batch order until a header is clicked.
+    EXPECT_EQ(column(BatchModel::NameColumn),
+              QStringList({"c-photo.jpg", "a-web.png", "d-notes.png", "b-print.tif"}));
+    EXPECT_EQ(column(BatchModel::VerdictColumn),
+              QStringList({"Fails: colour", "Fails: colour, dpi", "Unreadable", "Passes"}));
+    EXPECT_EQ(cell("a-web.png", BatchModel::SizeColumn), QStringLiteral("16 × 20"));
+    // Failing values take the failing colour; the others the view's own.
+    const auto red = [&](const QString& name, int column) {
+        return rows()->index(rowOf(name), column).data(Qt::ForegroundRole).isValid();
+    };
+    EXPECT_TRUE(red("a-web.png", BatchModel::DpiColumn));
+    EXPECT_TRUE(red("c-photo.jpg", BatchModel::ColourColumn));
+    EXPECT_FALSE(red("c-photo.jpg", BatchModel::DpiColumn));
+    EXPECT_FALSE(red("b-print.tif", BatchModel::VerdictColumn));
+
+    clickHeader(BatchModel::NameColumn);
+    EXPECT_EQ(column(BatchModel::NameColumn),
+              QStringList({"a-web.png", "b-print.tif", "c-photo.jpg", "d-notes.png"}));
+    clickHeader(BatchModel::DpiColumn);
+    EXPECT_EQ(column(BatchModel::DpiColumn), QStringList({"", "72", "300", "300"})) << "numbers, not texts";
+    clickHeader(BatchModel::DpiColumn);
+    EXPECT_EQ(column(BatchModel::DpiColumn), QStringList({"300", "300", "72", ""}));
+    clickHeader(BatchModel::VerdictColumn);
+    EXPECT_EQ(column(BatchModel::NameColumn),
+              QStringList({"b-print.tif", "c-photo.jpg", "a-web.png", "d-notes.png"}));
+
+    QComboBox* show = ui()->overviewFilter;
+    show->setFocus();
+    QTest::keyClick(show, Qt::Key_Down);
+    EXPECT_EQ(show->currentText(), QStringLiteral("Failing"));
+    EXPECT_EQ(column(BatchModel::NameColumn), QStringList({"c-photo.jpg", "a-web.png", "d-notes.png"}));
+    QTest::keyClick(show, Qt::Key_Down);
+    EXPECT_EQ(column(BatchModel::NameColumn), QStringList({"b-print.tif"}));
+    QTest::keyClick(show, Qt::Key_Up);
+    QTest::keyClick(show, Qt::Key_Up);
+    EXPECT_EQ(rows()->rowCount(), 4);
+}
+
+TEST_F(Overview, ActivatingARowInspectsThatFileAndTheCounterFollows)
+{
+    pickWithKeys(ui()->checkingAgainst, QStringLiteral("Pre-Press"));
+    dropBatch();
+    clickHeader(BatchModel::NameColumn); // rows no longer in batch order
+
+    QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, centreOf(rowOf("b-print.tif")));
+    QTest::keyClick(table(), Qt::Key_Return);
+    EXPECT_EQ(ui()->tabelleVista->currentIndex(), 1);
+    EXPECT_EQ(info->contatore(), 3);
+    EXPECT_EQ(ui()->myCount->text(), QStringLiteral("4/4"));
+    EXPECT_EQ(ui()->namesLocation->text(), QStringLiteral("b-print.tif"));
+    EXPECT_EQ(ui()->quorColor->text(), QStringLiteral("CMYK"));
+    EXPECT_EQ(ui()->verdictBanner->text(), QStringLiteral("Passes Pre-Press"));
+
+    ui()->tabelleVista->setCurrentIndex(0);
+    // A double-click: the first click, then the second one that the system reports as double.
+    const QPoint webRow = centreOf(rowOf("a-web.png"));
+    QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, webRow);
+    QTest::mouseDClick(table()->viewport(), Qt::LeftButton, {}, webRow);
+    EXPECT_EQ(ui()->tabelleVista->currentIndex(), 1);
+    EXPECT_EQ(ui()->myCount->text(), QStringLiteral("2/4"));
+    EXPECT_EQ(ui()->namesLocation->text(), QStringLiteral("a-web.png"));
+    EXPECT_EQ(ui()->verdictBanner->text(),
+              QStringLiteral("Fails Pre-Press: colour space RGB, needs CMYK; 72 dpi, needs 300"));
+
+    // Stepping goes on from the activated file.
+    QTest::mouseClick(ui()->nextButton, Qt::LeftButton);
+    EXPECT_EQ(ui()->myCount->text(), QStringLiteral("3/4"));
+    EXPECT_TRUE(ui()->verdictBanner->text().startsWith(QStringLiteral("Unreadable: ")));
+    EXPECT_GT(ui()->verdictBanner->text().size(), QStringLiteral("Unreadable: ").size());
+    EXPECT_EQ(rows()->index(table()->currentIndex().row(), BatchModel::NameColumn).data().toString(),
+              QStringLiteral("d-notes.png"))
+        << "the overview marks the file under inspection";
+}
+
+TEST_F(Overview, APickInTheMainWindowIsAPickInThePreferencesAndRejudgesWithoutReading)
+{
+    QComboBox* mainPopUp = ui()->checkingAgainst;
+    QComboBox* prefsPopUp = prefs()->mioPopUp;
+    EXPECT_EQ(mainPopUp->count(), prefsPopUp->count());
+    EXPECT_EQ(mainPopUp->currentIndex(), -1);
+
+    dropBatch();
+    EXPECT_EQ(ui()->verdictBanner->text(), QStringLiteral("No setting picked: choose one above"));
+    EXPECT_TRUE(ui()->batchSummary->text().endsWith(QStringLiteral(", no setting picked")));
+
+    pickWithKeys(mainPopUp, QStringLiteral("Pre-Press"));
+    EXPECT_EQ(prefsPopUp->currentText(), QStringLiteral("Pre-Press"));
+    EXPECT_EQ(prefs()->laMatriceRows->checkedId(), 0);
+    QTRY_COMPARE(ui()->verdictBanner->text(), QStringLiteral("Fails Pre-Press: colour space RGB, needs CMYK"));
+    EXPECT_EQ(cell("b-print.tif", BatchModel::VerdictColumn), QStringLiteral("Passes"));
+
+    // Every file but the current one goes away: the rows are judged again
+    // from what was measured, not read again.
+    for (const QString& gone : {web, notes, print})
+        ASSERT_TRUE(QFile::remove(gone));
+    pickWithKeys(mainPopUp, QStringLiteral("Web"));
+    EXPECT_EQ(prefsPopUp->currentText(), QStringLiteral("Web"));
+    QTRY_COMPARE(ui()->verdictBanner->text(), QStringLiteral("Passes Web"));
+    EXPECT_EQ(cell("b-print.tif", BatchModel::VerdictColumn), QStringLiteral("Fails: colour"));
+    EXPECT_EQ(cell("a-web.png", BatchModel::VerdictColumn), QStringLiteral("Passes"));
+    EXPECT_EQ(cell("d-notes.png", BatchModel::VerdictColumn), QStringLiteral("Unreadable"));
+    EXPECT_EQ(ui()->batchSummary->text(),
+              QStringLiteral("4 images: 2 pass, 1 fail, 1 unreadable, checked against Web (RGB, 72 dpi)"));
+
+    // The other way round: a pick, an add and a delete in the preferences
+    // window show in the main window's pop-up.
+    pickWithKeys(prefsPopUp, QStringLiteral("None"));
+    EXPECT_EQ(mainPopUp->currentText(), QStringLiteral("None"));
+    QTRY_COMPARE(ui()->verdictBanner->text(), QStringLiteral("Passes None"));
+    prefManager->openSetNamePanel();
+    prefManager->nameSheetForm()->givenName->setText(QStringLiteral("Mine"));
+    QTest::mouseClick(prefManager->nameSheetForm()->confirmButton, Qt::LeftButton);
+    EXPECT_EQ(mainPopUp->itemText(mainPopUp->count() - 1), QStringLiteral("Mine"));
+    EXPECT_EQ(mainPopUp->currentText(), QStringLiteral("Mine"));
+    prefManager->openAlertPanel();
+    prefManager->yesDeleteSelectedPref();
+    EXPECT_EQ(mainPopUp->findText(QStringLiteral("Mine")), -1);
+    EXPECT_EQ(mainPopUp->currentIndex(), prefsPopUp->currentIndex());
+}
+
+} // namespace
+} // namespace quorvel::test
