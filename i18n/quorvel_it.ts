@@ -1,4 +1,5 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
 <TS version="2.1" language="it_IT">
 <context>
     <name>DeleteSettingSheet</name>
@@ -22,7 +23,7 @@
         <translation>tag TIFF</translation>
     </message>
     <message>
-        <source>the file's header</source>
+        <source>the file&apos;s header</source>
         <translation>intestazione del file</translation>
     </message>
     <message>
@@ -97,7 +98,7 @@
         <source>Largest at %1 dpi: %2</source>
         <translation>Massimo a %1 dpi: %2</translation>
     </message>
-<message>
+    <message>
         <source>Unreadable: %1</source>
         <translation>Illeggibile: %1</translation>
     </message>
@@ -637,18 +638,34 @@ Errate: %1</translation>
     </message>
 </context>
 <context>
-    <name>main</name>
+    <name>Unreadable</name>
     <message>
-        <source>Checks the pixel size, resolution and colour space of image files before print or web.</source>
-        <translation>Controlla dimensioni in pixel, risoluzione e spazio colore dei file di immagine prima della stampa o del web.</translation>
+        <source>not an image</source>
+        <translation>non è un&apos;immagine</translation>
     </message>
     <message>
-        <source>Image files to check, as one batch.</source>
-        <translation>File di immagine da controllare, come un unico gruppo.</translation>
+        <source>format not supported</source>
+        <translation>formato non supportato</translation>
     </message>
     <message>
-        <source>Start a copy of its own, even when one is already running.</source>
-        <translation>Avvia una copia a sé, anche se una è già in esecuzione.</translation>
+        <source>damaged</source>
+        <translation>danneggiato</translation>
+    </message>
+    <message>
+        <source>too large</source>
+        <translation>troppo grande</translation>
+    </message>
+    <message>
+        <source>timed out</source>
+        <translation>tempo scaduto</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>permesso negato</translation>
+    </message>
+    <message>
+        <source>no longer there</source>
+        <translation>non c&apos;è più</translation>
     </message>
 </context>
 <context>
@@ -744,6 +761,21 @@ Errate: %1</translation>
     <message>
         <source>, checked against %1 (%2)</source>
         <translation>, verificate rispetto a %1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Checks the pixel size, resolution and colour space of image files before print or web.</source>
+        <translation>Controlla dimensioni in pixel, risoluzione e spazio colore dei file di immagine prima della stampa o del web.</translation>
+    </message>
+    <message>
+        <source>Image files to check, as one batch.</source>
+        <translation>File di immagine da controllare, come un unico gruppo.</translation>
+    </message>
+    <message>
+        <source>Start a copy of its own, even when one is already running.</source>
+        <translation>Avvia una copia a sé, anche se una è già in esecuzione.</translation>
     </message>
 </context>
 <context>
@@ -871,37 +903,6 @@ Errate: %1</translation>
     <message>
         <source>All files (*)</source>
         <translation>Tutti i file (*)</translation>
-    </message>
-</context>
-<context>
-    <name>Unreadable</name>
-    <message>
-        <source>not an image</source>
-        <translation>non è un'immagine</translation>
-    </message>
-    <message>
-        <source>format not supported</source>
-        <translation>formato non supportato</translation>
-    </message>
-    <message>
-        <source>damaged</source>
-        <translation>danneggiato</translation>
-    </message>
-    <message>
-        <source>too large</source>
-        <translation>troppo grande</translation>
-    </message>
-    <message>
-        <source>timed out</source>
-        <translation>tempo scaduto</translation>
-    </message>
-    <message>
-        <source>permission denied</source>
-        <translation>permesso negato</translation>
-    </message>
-    <message>
-        <source>no longer there</source>
-        <translation>non c'è più</translation>
     </message>
 </context>
 </TS>
