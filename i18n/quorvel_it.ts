@@ -102,6 +102,10 @@
         <source>Unreadable: %1</source>
         <translation>Illeggibile: %1</translation>
     </message>
+    <message>
+        <source>Layers: %1</source>
+        <translation>Livelli: %1</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>

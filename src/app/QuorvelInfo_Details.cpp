@@ -103,6 +103,8 @@ QString detailsText(const ImageRecord& record)
     lines << QCoreApplication::translate("Details", "Bits per sample: %1 · Alpha: %2 · Pages: %3")
                  .arg(d.bitsPerSample ? QString::number(*d.bitsPerSample) : QCoreApplication::translate("Details", "unknown"), yesNo(d.alpha),
                       d.pages ? QString::number(*d.pages) : QCoreApplication::translate("Details", "unknown"));
+    if (d.layers)
+        lines << QCoreApplication::translate("Details", "Layers: %1").arg(*d.layers);
 
     if (record.printSize)
         lines << QCoreApplication::translate("Details", "Print size: %1").arg(sizeText(*record.printSize));

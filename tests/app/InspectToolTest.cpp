@@ -6,6 +6,7 @@
 #include "app/inspect/InspectOutput.h"
 #include "platform/header/ImageFileReader.h"
 #include "support/TestImages.h"
+#include "platform/PsdBmpFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -320,18 +321,28 @@ TEST_F(InspectTool, JsonFollowsItsSchema)
     }
 
     // End to end, and the validator is not a pushover.
+    PsdSpec layeredRecipe;
+    layeredRecipe.layers = 3;
+    const Bytes layeredBytes = psdBytes(layeredRecipe);
+    const QString layered = dir.filePath(QStringLiteral("layered.psd"));
+    QFile layeredFile(layered);
+    ASSERT_TRUE(layeredFile.open(QIODevice::WriteOnly));
+    layeredFile.write(reinterpret_cast<const char*>(layeredBytes.data()), qint64(layeredBytes.size()));
+    layeredFile.close();
     const ToolRun r = run({QStringLiteral("--format"), QStringLiteral("json"), QStringLiteral("--setting"), QStringLiteral("Pre-Press"),
-                       cmyk300, rgb72, broken});
+                       cmyk300, rgb72, broken, layered});
     EXPECT_EQ(r.code, 1);
     QJsonObject document = QJsonDocument::fromJson(r.out).object();
     EXPECT_EQ(validator.validate(document), QStringList());
     const QJsonArray files = document.value(QLatin1String("files")).toArray();
-    ASSERT_EQ(files.size(), 3);
+    ASSERT_EQ(files.size(), 4);
+    EXPECT_EQ(files[3][QLatin1String("details")][QLatin1String("layers")], QJsonValue(3));
+    EXPECT_EQ(files[0][QLatin1String("details")][QLatin1String("layers")], QJsonValue(QJsonValue::Null));
     EXPECT_EQ(files[0][QLatin1String("verdict")][QLatin1String("pass")], QJsonValue(true));
     EXPECT_EQ(files[1][QLatin1String("verdict")][QLatin1String("colour")], QJsonValue(QStringLiteral("fail")));
     EXPECT_EQ(files[2][QLatin1String("details")], QJsonValue(QJsonValue::Null));
     EXPECT_EQ(files[0][QLatin1String("details")][QLatin1String("profile_warning")], QJsonValue(QStringLiteral("cmyk-without-profile")));
-    EXPECT_EQ(document[QLatin1String("summary")][QLatin1String("failed")], QJsonValue(2));
+    EXPECT_EQ(document[QLatin1String("summary")][QLatin1String("failed")], QJsonValue(3));
 
     QJsonObject extra = document;
     extra.insert(QStringLiteral("surprise"), 1);

@@ -272,8 +272,9 @@ DETAILS
     differ, a JPEG whose JFIF and EXIF resolutions disagree, the embedded ICC
     profile's description and colour model, a warning when that model does
     not suit the pixels or CMYK pixels carry no profile, bits per sample, an
-    alpha channel, the number of pages, the print size at the recorded
-    resolution, and with a setting the largest print size it allows.
+    alpha channel, the number of pages, the layers of a layered document,
+    the print size at the recorded resolution, and with a setting the
+    largest print size it allows.
 
 EXIT STATUS
     0   every file passes (or, without a setting, at least one was readable)

@@ -107,6 +107,7 @@ std::vector<Cell> cellsOf(const InspectRecord& r)
     cells.push_back(d.bitsPerSample ? Cell(std::to_string(*d.bitsPerSample)) : std::nullopt);
     cells.push_back(truth(d.alpha));
     cells.push_back(d.pages ? Cell(std::to_string(*d.pages)) : std::nullopt);
+    cells.push_back(d.layers ? Cell(std::to_string(*d.layers)) : std::nullopt);
     size(r.printSize);
     size(largestOf(r));
     cells.push_back(reasonCell(r));
@@ -276,6 +277,7 @@ void jsonDetails(JsonObject& parent, const InspectRecord& r)
     o.raw("bits_per_sample", d.bitsPerSample ? std::to_string(*d.bitsPerSample) : "null");
     o.boolean("alpha", d.alpha);
     o.raw("pages", d.pages ? std::to_string(*d.pages) : "null");
+    o.raw("layers", d.layers ? std::to_string(*d.layers) : "null");
     jsonPrintSize(o, "print_size", r.printSize);
     jsonPrintSize(o, "largest_print_size", largestOf(r));
 }
@@ -361,7 +363,7 @@ const std::vector<std::string>& columnNames()
         "verdict", "dpi_verdict", "colour_verdict",
         "resolution_source", "horizontal_dpi", "vertical_dpi", "axes_differ", "jfif_exif_conflict", "exif_dpi",
         "profile", "profile_description", "profile_model", "profile_warning",
-        "bits_per_sample", "alpha", "pages",
+        "bits_per_sample", "alpha", "pages", "layers",
         "print_width_mm", "print_height_mm", "print_width_in", "print_height_in",
         "largest_width_mm", "largest_height_mm", "largest_width_in", "largest_height_in",
         "unreadable_reason",
