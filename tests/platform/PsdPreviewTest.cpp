@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdlib>
 
 namespace quorvel::test {
@@ -64,6 +65,9 @@ const PsdPreviewCase kCases[] = {
      {32, 24}, qRgb(255, 255, 255), qRgb(237, 28, 36), 24},
     {"Grey16", document(1, 30, 20, 1, 16, 1, {0x8080}, {0xFFFF}, false), {480, 480}, {30, 20}, qRgb(128, 128, 128),
      qRgb(255, 255, 255), 2},
+    // Linear light: 0.214 is sRGB's middle grey.
+    {"GreyFloat", document(1, 30, 20, 1, 32, 1, {std::bit_cast<uint32_t>(0.2140f)}, {std::bit_cast<uint32_t>(1.0f)}, false),
+     {480, 480}, {30, 20}, qRgb(128, 128, 128), qRgb(255, 255, 255), 2},
     {"LargeDocumentPackBitsShrunk", document(2, 1000, 600, 3, 8, 3, {255, 0, 0}, {0, 0, 255}, true), {480, 480},
      {480, 288}, qRgb(255, 0, 0), qRgb(0, 0, 255), 2},
 };

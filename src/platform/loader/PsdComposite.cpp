@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -295,7 +296,11 @@ uint8_t sample(const Document& d, const unsigned char* row, uint32_t x)
         std::memcpy(&value, &bits, sizeof value);
         if (!(value > 0.0f)) // NaN too
             return 0;
-        return value >= 1.0f ? 255 : uint8_t(value * 255.0f + 0.5f);
+        if (value >= 1.0f)
+            return 255;
+        // Floating-point documents hold linear light: encoded as sRGB is.
+        const float encoded = value <= 0.0031308f ? value * 12.92f : 1.055f * std::pow(value, 1 / 2.4f) - 0.055f;
+        return uint8_t(encoded * 255.0f + 0.5f);
     }
     }
 }
