@@ -209,7 +209,9 @@ struct Grid {
 
 Grid gridFor(const Document& d, int width, int height)
 {
-    const double scale = std::min({1.0, double(width) * oversample / d.width, double(height) * oversample / d.height});
+    // Never larger than the largest preview itself.
+    const double factor = std::max(width, height) * oversample <= maxPreviewSide ? oversample : 1;
+    const double scale = std::min({1.0, width * factor / d.width, height * factor / d.height});
     Grid g;
     g.width = std::max(1, int(d.width * scale + 0.5));
     g.height = std::max(1, int(d.height * scale + 0.5));
