@@ -44,6 +44,57 @@ void resource(Bytes& b, uint16_t id, const Bytes& data, const char* name = "")
 // Pixel data is never read by the header; a little of it makes the file look whole.
 constexpr uint64_t maxPixelBytes = 1 << 16;
 
+// PackBits: runs of equal bytes, the rest as literals.
+Bytes packBits(const Bytes& row)
+{
+    Bytes out;
+    size_t i = 0;
+    while (i < row.size()) {
+        size_t run = 1;
+        while (i + run < row.size() && run < 128 && row[i + run] == row[i])
+            ++run;
+        if (run >= 2) {
+            out.push_back(uint8_t(257 - run));
+            out.push_back(row[i]);
+            i += run;
+            continue;
+        }
+        size_t j = i + 1;
+        while (j < row.size() && j - i < 128 && !(j + 1 < row.size() && row[j] == row[j + 1]))
+            ++j;
+        out.push_back(uint8_t(j - i - 1));
+        out.insert(out.end(), row.begin() + long(i), row.begin() + long(j));
+        i = j;
+    }
+    return out;
+}
+
+void mergedImage(Bytes& b, const PsdSpec& r)
+{
+    const int bytesPerSample = r.depth == 1 ? 0 : r.depth / 8;
+    const size_t rowBytes = (size_t(r.width) * r.depth + 7) / 8;
+    std::vector<Bytes> rows; // channel by channel, top to bottom
+    for (uint16_t c = 0; c < r.channels; ++c) {
+        for (uint32_t y = 0; y < r.height; ++y) {
+            const auto& half = y < r.height / 2 ? r.top : r.bottom;
+            const uint32_t value = c < half.size() ? half[c] : 0;
+            Bytes row;
+            if (bytesPerSample == 0)
+                row.assign(rowBytes, value ? 0xFF : 0);
+            else
+                for (uint32_t x = 0; x < r.width; ++x)
+                    big(row, value, bytesPerSample);
+            rows.push_back(r.packBits ? packBits(row) : row);
+        }
+    }
+    big(b, r.packBits ? 1 : 0, 2);
+    if (r.packBits)
+        for (const Bytes& row : rows)
+            big(b, row.size(), r.version == 2 ? 4 : 2);
+    for (const Bytes& row : rows)
+        append(b, row);
+}
+
 } // namespace
 
 Bytes psdBytes(const PsdSpec& r)
@@ -99,6 +150,10 @@ Bytes psdBytes(const PsdSpec& r)
     big(b, layers.size(), lengthBytes);
     append(b, layers);
 
+    if (!r.top.empty()) {
+        mergedImage(b, r);
+        return b;
+    }
     big(b, 0, 2); // raw image data
     const uint64_t pixels = uint64_t(r.width) * r.height * r.channels * r.depth / 8;
     b.insert(b.end(), size_t(pixels < maxPixelBytes ? pixels : 64), 0);

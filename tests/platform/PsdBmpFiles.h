@@ -29,6 +29,11 @@ struct PsdSpec {
     size_t fillerBytes = 0;           // each this large, as real files carry them
     int layers = 0;
     bool layersInTaggedBlock = false; // where files of 16 and 32 bits keep them
+    // The merged image: each channel's stored value (at the file's depth) in
+    // the top half and in the bottom half. Empty: a little zero data only.
+    std::vector<uint32_t> top;
+    std::vector<uint32_t> bottom;
+    bool packBits = false; // compressed rows, with their byte counts
 };
 Bytes psdBytes(const PsdSpec& recipe);
 

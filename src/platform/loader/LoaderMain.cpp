@@ -4,6 +4,7 @@
 // confines itself before it reads a byte of any of them.
 #include "platform/loader/Confinement.h"
 #include "platform/loader/LoaderProtocol.h"
+#include "platform/loader/PsdComposite.h"
 #include "platform/loader/VipsRead.h"
 
 #include <cstdio>
@@ -59,7 +60,13 @@ std::vector<unsigned char> answer(const Request& request, int fd)
         Preview preview;
         const bool sane = request.width > 0 && request.height > 0 && request.width <= maxPreviewSide
             && request.height <= maxPreviewSide;
-        if (fd < 0 || !sane || !makeVipsPreview(fd, request.width, request.height, preview))
+        // Layered documents from their merged image only: the general loader
+        // would decode every layer at full size.
+        const auto make = [&] {
+            return isPsd(fd) ? makePsdPreview(fd, request.width, request.height, preview)
+                             : makeVipsPreview(fd, request.width, request.height, preview);
+        };
+        if (fd < 0 || !sane || !make())
             preview = Preview{0, 0, 3, {}};
         writePreview(w, preview);
         break;

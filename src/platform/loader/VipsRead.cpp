@@ -311,6 +311,11 @@ bool makeVipsPreview(int fd, int width, int height, Preview& preview)
         traceAndClearError("preview");
         return false;
     }
+    return finishPreview(thumb, preview);
+}
+
+bool finishPreview(VipsImage* thumb, Preview& preview)
+{
     try {
         vips::VImage image(thumb); // takes the reference
         if (image.interpretation() != VIPS_INTERPRETATION_sRGB)

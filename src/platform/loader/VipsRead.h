@@ -6,6 +6,7 @@
 #include "platform/loader/LoaderProtocol.h"
 
 #include <string>
+#include <vips/vips.h>
 #include <vector>
 
 namespace quorvel::platform::loader {
@@ -20,6 +21,10 @@ ImageHeader readVipsHeader(int fd, ImageDetails* details);
 
 // An sRGB preview no larger than width x height; false when none can be made.
 bool makeVipsPreview(int fd, int width, int height, Preview& preview);
+
+// Ends a preview from `image` (whose reference it takes): sRGB, 8 bits,
+// 3 or 4 bands, within the largest preview side.
+bool finishPreview(VipsImage* image, Preview& preview);
 
 // The file-name suffixes (lower case, without the dot) of the formats read.
 std::vector<std::string> servedSuffixes();
