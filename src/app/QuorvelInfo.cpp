@@ -90,6 +90,7 @@ void QuorvelInfo::connectOutlets(const Outlets& outlets)
     connectReportOutlets(); // batch report
 
     Ui::MainWindow* ui = form();
+    m_previewView = ui->inspectorQuorvel;
     ui->inspectorQuorvel->installEventFilter(this); // the preview follows the view's size
     connect(ui->nextButton, &QAbstractButton::clicked, this, &QuorvelInfo::nextImage);
     connect(ui->prevButton, &QAbstractButton::clicked, this, &QuorvelInfo::prevImage);
@@ -233,8 +234,8 @@ bool QuorvelInfo::eventFilter(QObject* watched, QEvent* event)
     // The view grew or shrank (the window, or the tab laid out for the first
     // time): once it settles, the preview of the current image is made again
     // at the new size.
-    if (m_finestra && watched == form()->inspectorQuorvel && !m_previewPath.isEmpty()
-        && event->type() == QEvent::Resize && previewBounds() != m_previewBounds)
+    if (event->type() == QEvent::Resize && watched == m_previewView && !m_previewPath.isEmpty()
+        && previewBounds() != m_previewBounds)
         m_previewSettle.start();
     return QObject::eventFilter(watched, event);
 }

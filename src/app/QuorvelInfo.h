@@ -111,6 +111,9 @@ private:
     QString m_previewPath;   // the current image, while its preview is wanted
     QSize m_previewBounds;   // the size last asked for
     QTimer m_previewSettle;  // a resize waits for the next one before a new preview
+    // Only compared, never followed: the filter also sees the window's
+    // widgets while they are being destroyed.
+    const QObject* m_previewView = nullptr;
 
     std::optional<QStringList> m_nomideifiles;
     int m_contatore = 0;
