@@ -40,19 +40,19 @@ int main(int argc, char** argv)
         if (i % 10 == 9) {
             quorvel::test::Bytes bytes;
             if (i % 20 == 9) {
-                quorvel::test::PsdSpec s;
+                quorvel::test::PsdRecipe s;
                 s.width = width;
                 s.height = height;
                 s.mode = cmyk ? 4 : grey ? 1 : 3;
                 s.channels = cmyk ? 4 : grey ? 1 : 3;
-                s.resolution = quorvel::test::PsdSpec::Resolution{dpi, dpi, 1};
+                s.resolution = quorvel::test::PsdRecipe::Resolution{dpi, dpi, 1};
                 s.fillerResources = 20;
                 s.fillerBytes = 1024;
                 s.layers = 3;
                 bytes = quorvel::test::psdBytes(s);
                 std::snprintf(name, sizeof name, "/image %04d.psd", i);
             } else {
-                quorvel::test::BmpSpec s;
+                quorvel::test::BmpRecipe s;
                 s.width = width;
                 s.height = height;
                 s.headerSize = 124;

@@ -136,13 +136,13 @@ bool writePsdBmpCorpus(const QTemporaryDir& dir, int count, QStringList& psd, QS
         vips_area_unref(VIPS_AREA(blob));
     }
     for (int i = 0; i < count; ++i) {
-        test::PsdSpec s;
+        test::PsdRecipe s;
         s.version = i % 4 == 3 ? 2 : 1;
         s.width = 2000 + i % 500;
         s.height = 1500 + i % 300;
         s.mode = i % 2 ? 4 : 3;
         s.channels = s.mode == 4 ? 4 : 3;
-        s.resolution = test::PsdSpec::Resolution{300, 300, uint16_t(1 + i % 2)};
+        s.resolution = test::PsdRecipe::Resolution{300, 300, uint16_t(1 + i % 2)};
         s.fillerResources = 20;
         s.fillerBytes = i % 3 == 0 ? 4096 : 256; // thumbnails, paths, guides
         s.layers = i % 7;
@@ -150,7 +150,7 @@ bool writePsdBmpCorpus(const QTemporaryDir& dir, int count, QStringList& psd, QS
         if (s.mode == 4)
             s.profile = profile;
         const QString path = dir.filePath(QStringLiteral("d%1.%2").arg(i).arg(s.version == 2 ? "psb" : "psd"));
-        test::BmpSpec b;
+        test::BmpRecipe b;
         const uint32_t headers[] = {12, 40, 108, 124};
         b.headerSize = headers[i % 4];
         b.bitCount = b.headerSize == 12 ? 8 : (i % 3 == 0 ? 8 : 24);

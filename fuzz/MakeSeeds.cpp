@@ -78,14 +78,14 @@ int main(int argc, char** argv)
     for (const Mode m : {Mode{0, 1, 1}, Mode{1, 2, 16}, Mode{2, 1, 8}, Mode{3, 4, 8}, Mode{3, 3, 32}, Mode{4, 5, 8},
                          Mode{7, 2, 8}, Mode{8, 1, 8}, Mode{9, 3, 16}}) {
         for (uint16_t version : {1, 2}) {
-            PsdSpec s;
+            PsdRecipe s;
             s.version = version;
             s.mode = m.mode;
             s.channels = m.channels;
             s.depth = m.depth;
             s.width = 5;
             s.height = 3;
-            s.resolution = PsdSpec::Resolution{300, 300, uint16_t(1 + m.mode % 2)};
+            s.resolution = PsdRecipe::Resolution{300, 300, uint16_t(1 + m.mode % 2)};
             s.layers = m.mode + 1;
             s.layersInTaggedBlock = m.depth > 8;
             if (m.mode == 3)
@@ -97,7 +97,7 @@ int main(int argc, char** argv)
     struct Bitmap { uint32_t header; uint16_t bits; uint32_t compression; int32_t height; };
     for (const Bitmap b : {Bitmap{12, 8, 0, 3}, Bitmap{40, 1, 0, 3}, Bitmap{40, 4, 0, -3}, Bitmap{40, 16, 3, 3},
                            Bitmap{40, 24, 0, 3}, Bitmap{108, 32, 3, -3}, Bitmap{124, 8, 0, 3}}) {
-        BmpSpec s;
+        BmpRecipe s;
         s.width = 5;
         s.height = b.height;
         s.headerSize = b.header;

@@ -321,7 +321,7 @@ TEST_F(InspectTool, JsonFollowsItsSchema)
     }
 
     // End to end, and the validator is not a pushover.
-    PsdSpec layeredRecipe;
+    PsdRecipe layeredRecipe;
     layeredRecipe.layers = 3;
     const Bytes layeredBytes = psdBytes(layeredRecipe);
     const QString layered = dir.filePath(QStringLiteral("layered.psd"));

@@ -78,21 +78,21 @@ std::string fileWith(const std::string& name, const Bytes& bytes)
 
 using r = UnreadableReason;
 
-std::string psdWith(const char* name, std::function<void(PsdSpec&)> tweak, size_t cutTo = 0)
+std::string psdWith(const char* name, std::function<void(PsdRecipe&)> tweak, size_t cutTo = 0)
 {
-    PsdSpec spec;
-    tweak(spec);
-    Bytes b = psdBytes(spec);
+    PsdRecipe layout;
+    tweak(layout);
+    Bytes b = psdBytes(layout);
     if (cutTo)
         b.resize(cutTo);
     return fileWith(name, b);
 }
 
-std::string bmpWith(const char* name, std::function<void(BmpSpec&)> tweak)
+std::string bmpWith(const char* name, std::function<void(BmpRecipe&)> tweak)
 {
-    BmpSpec spec;
-    tweak(spec);
-    return fileWith(name, bmpBytes(spec));
+    BmpRecipe layout;
+    tweak(layout);
+    return fileWith(name, bmpBytes(layout));
 }
 
 INSTANTIATE_TEST_SUITE_P(Header, NotAnImage, ::testing::Values(
@@ -133,22 +133,22 @@ INSTANTIATE_TEST_SUITE_P(Header, NotAnImage, ::testing::Values(
         (void)::symlink(scratchDir().path().toStdString().c_str(), link.c_str());
         return link;
     }, r::Vanished},
-    BadInput{"PsdVersionUnknown", [] { return psdWith("v3.psd", [](PsdSpec& s) { s.version = 3; }); }, r::Damaged},
-    BadInput{"PsdModeUnknown", [] { return psdWith("mode5.psd", [](PsdSpec& s) { s.mode = 5; }); }, r::Damaged},
-    BadInput{"PsdRgbWithOneChannel", [] { return psdWith("thin.psd", [](PsdSpec& s) { s.channels = 1; }); }, r::Damaged},
-    BadInput{"PsdDepthUnknown", [] { return psdWith("depth12.psd", [](PsdSpec& s) { s.depth = 12; }); }, r::Damaged},
-    BadInput{"PsdBeyondItsVersionsLimit", [] { return psdWith("wide.psd", [](PsdSpec& s) { s.width = 30001; }); }, r::TooLarge},
-    BadInput{"PsbBeyondItsLimit", [] { return psdWith("tall.psb", [](PsdSpec& s) { s.version = 2; s.height = 300001; }); }, r::TooLarge},
+    BadInput{"PsdVersionUnknown", [] { return psdWith("v3.psd", [](PsdRecipe& s) { s.version = 3; }); }, r::Damaged},
+    BadInput{"PsdModeUnknown", [] { return psdWith("mode5.psd", [](PsdRecipe& s) { s.mode = 5; }); }, r::Damaged},
+    BadInput{"PsdRgbWithOneChannel", [] { return psdWith("thin.psd", [](PsdRecipe& s) { s.channels = 1; }); }, r::Damaged},
+    BadInput{"PsdDepthUnknown", [] { return psdWith("depth12.psd", [](PsdRecipe& s) { s.depth = 12; }); }, r::Damaged},
+    BadInput{"PsdBeyondItsVersionsLimit", [] { return psdWith("wide.psd", [](PsdRecipe& s) { s.width = 30001; }); }, r::TooLarge},
+    BadInput{"PsbBeyondItsLimit", [] { return psdWith("tall.psb", [](PsdRecipe& s) { s.version = 2; s.height = 300001; }); }, r::TooLarge},
     // The resource section claims more than the file holds.
     BadInput{"PsdResourcesCut", [] {
-        return psdWith("cut.psd", [](PsdSpec& s) { s.resolution = PsdSpec::Resolution{300, 300, 1}; }, 60);
+        return psdWith("cut.psd", [](PsdRecipe& s) { s.resolution = PsdRecipe::Resolution{300, 300, 1}; }, 60);
     }, r::Damaged},
-    BadInput{"BmpHeightBeyondFourGigabytes", [] { return bmpWith("tall.bmp", [](BmpSpec& s) { s.height = 0x7FFFFFFF; }); }, r::TooLarge},
-    BadInput{"BmpTopDownAtTheSmallestHeight", [] { return bmpWith("min.bmp", [](BmpSpec& s) { s.height = INT32_MIN; }); }, r::TooLarge},
-    BadInput{"BmpPixelsPastTheEnd", [] { return bmpWith("offset.bmp", [](BmpSpec& s) { s.pixelOffset = 1u << 30; }); }, r::Damaged},
-    BadInput{"BmpPixelsInsideTheHeader", [] { return bmpWith("inside.bmp", [](BmpSpec& s) { s.pixelOffset = 20; }); }, r::Damaged},
-    BadInput{"BmpDepthUnknown", [] { return bmpWith("depth7.bmp", [](BmpSpec& s) { s.bitCount = 7; }); }, r::Damaged},
-    BadInput{"BmpZeroWidth", [] { return bmpWith("empty.bmp", [](BmpSpec& s) { s.width = 0; }); }, r::Damaged},
+    BadInput{"BmpHeightBeyondFourGigabytes", [] { return bmpWith("tall.bmp", [](BmpRecipe& s) { s.height = 0x7FFFFFFF; }); }, r::TooLarge},
+    BadInput{"BmpTopDownAtTheSmallestHeight", [] { return bmpWith("min.bmp", [](BmpRecipe& s) { s.height = INT32_MIN; }); }, r::TooLarge},
+    BadInput{"BmpPixelsPastTheEnd", [] { return bmpWith("offset.bmp", [](BmpRecipe& s) { s.pixelOffset = 1u << 30; }); }, r::Damaged},
+    BadInput{"BmpPixelsInsideTheHeader", [] { return bmpWith("inside.bmp", [](BmpRecipe& s) { s.pixelOffset = 20; }); }, r::Damaged},
+    BadInput{"BmpDepthUnknown", [] { return bmpWith("depth7.bmp", [](BmpRecipe& s) { s.bitCount = 7; }); }, r::Damaged},
+    BadInput{"BmpZeroWidth", [] { return bmpWith("empty.bmp", [](BmpRecipe& s) { s.width = 0; }); }, r::Damaged},
     // Two letters are not enough to call a file a bitmap.
     BadInput{"TextStartingWithBM", [] { return fileWith("notes.bmp", Bytes{'B', 'M', 'W', ' ', 'r', 'e', 'n', 't', 'a', 'l', ' ', 'c', 'a', 'r', 's', '\n', 'x', 'y', 'z', 'w'}); }, r::Damaged}), // the helper's bitmap loader takes the two letters
     [](const auto& info) { return std::string(info.param.name); });
@@ -237,12 +237,12 @@ INSTANTIATE_TEST_SUITE_P(Header, CutShort, ::testing::Values(
 // (a bitmap).
 TEST(HandMadeCutShort, InsideTheHeaderIsUnreadable)
 {
-    PsdSpec psd;
-    psd.resolution = PsdSpec::Resolution{300, 300, 2};
+    PsdRecipe psd;
+    psd.resolution = PsdRecipe::Resolution{300, 300, 2};
     psd.layers = 3;
-    PsdSpec psb = psd;
+    PsdRecipe psb = psd;
     psb.version = 2;
-    BmpSpec bmp;
+    BmpRecipe bmp;
     bmp.headerSize = 124;
     bmp.bitCount = 8;
     const Bytes files[] = {psdBytes(psd), psdBytes(psb), bmpBytes(bmp)};

@@ -214,11 +214,11 @@ INSTANTIATE_TEST_SUITE_P(WebpGif, HandMade, ::testing::Values(
 
 // ---- Layered documents and bitmaps ----
 
-auto psd(uint16_t mode, uint16_t channels, uint16_t depth, std::optional<PsdSpec::Resolution> res,
-         std::function<void(PsdSpec&)> tweak = nullptr)
+auto psd(uint16_t mode, uint16_t channels, uint16_t depth, std::optional<PsdRecipe::Resolution> res,
+         std::function<void(PsdRecipe&)> tweak = nullptr)
 {
     return [=](const std::string& path) {
-        PsdSpec s;
+        PsdRecipe s;
         s.mode = mode;
         s.channels = channels;
         s.depth = depth;
@@ -230,10 +230,10 @@ auto psd(uint16_t mode, uint16_t channels, uint16_t depth, std::optional<PsdSpec
 }
 
 constexpr uint16_t psdRgb = 3, psdCmyk = 4, psdGrey = 1;
-constexpr PsdSpec::Resolution psd300 {300, 300, 1};
+constexpr PsdRecipe::Resolution psd300 {300, 300, 1};
 // What a metric entry leaves in the file: pixels per inch, unit centimetres.
-constexpr PsdSpec::Resolution psd118_11cm {118.11 * 2.54, 118.11 * 2.54, 2};
-constexpr PsdSpec::Resolution psd118cm {118 * 2.54, 118 * 2.54, 2};
+constexpr PsdRecipe::Resolution psd118_11cm {118.11 * 2.54, 118.11 * 2.54, 2};
+constexpr PsdRecipe::Resolution psd118cm {118 * 2.54, 118 * 2.54, 2};
 
 INSTANTIATE_TEST_SUITE_P(Psd, HandMade, ::testing::Values(
     HandMadeCase{"PsdNoResolutionResource", psd(psdRgb, 3, 8, std::nullopt), rgb, std::nullopt, 72},
@@ -241,8 +241,8 @@ INSTANTIATE_TEST_SUITE_P(Psd, HandMade, ::testing::Values(
     HandMadeCase{"PsdPerCentimetreSnaps", psd(psdRgb, 3, 8, psd118_11cm), rgb, 300, 300},
     HandMadeCase{"PsdPerCentimetreJustBelowWhole", psd(psdRgb, 3, 8, psd118cm), rgb, 299.72, 299},
     // The same stored value entered per inch is exact: no snapping.
-    HandMadeCase{"PsdPerInchIsNotSnapped", psd(psdRgb, 3, 8, PsdSpec::Resolution{299.9994, 299.9994, 1}), rgb, 299.9994, 299},
-    HandMadeCase{"PsdVerticalIsUsed", psd(psdRgb, 3, 8, PsdSpec::Resolution{300, 150, 1}), rgb, 150, 150},
+    HandMadeCase{"PsdPerInchIsNotSnapped", psd(psdRgb, 3, 8, PsdRecipe::Resolution{299.9994, 299.9994, 1}), rgb, 299.9994, 299},
+    HandMadeCase{"PsdVerticalIsUsed", psd(psdRgb, 3, 8, PsdRecipe::Resolution{300, 150, 1}), rgb, 150, 150},
     HandMadeCase{"PsdGrey16Bit", psd(psdGrey, 1, 16, psd300), grey, 300, 300},
     HandMadeCase{"PsdRgb32Bit", psd(psdRgb, 3, 32, std::nullopt), "RGB float", std::nullopt, 72},
     HandMadeCase{"PsdBitmap", psd(0, 1, 1, psd300), grey, 300, 300},
@@ -250,19 +250,19 @@ INSTANTIATE_TEST_SUITE_P(Psd, HandMade, ::testing::Values(
     HandMadeCase{"PsdLab", psd(9, 3, 16, psd300), "Lab", 300, 300},
     HandMadeCase{"PsdMultichannel", psd(7, 2, 8, std::nullopt), "Multichannel", std::nullopt, 72},
     HandMadeCase{"PsdDuotone", psd(8, 1, 8, std::nullopt), "Duotone", std::nullopt, 72},
-    HandMadeCase{"PsdCmykWithAlphaAndLayers", psd(psdCmyk, 5, 8, psd300, [](PsdSpec& s) { s.layers = 4; }), cmyk, 300, 300},
+    HandMadeCase{"PsdCmykWithAlphaAndLayers", psd(psdCmyk, 5, 8, psd300, [](PsdRecipe& s) { s.layers = 4; }), cmyk, 300, 300},
     // The large variant, beyond the first version's 30000-pixel limit.
-    HandMadeCase{"PsbBeyondTheFirstVersion", psd(psdCmyk, 4, 8, psd300, [](PsdSpec& s) {
+    HandMadeCase{"PsbBeyondTheFirstVersion", psd(psdCmyk, 4, 8, psd300, [](PsdRecipe& s) {
                      s.version = 2;
                      s.height = 40000;
                      s.width = 30001;
                      s.layers = 2;
                  }), cmyk, 300, 300, 40000, 30001}), name);
 
-auto bmp(uint32_t headerSize, uint16_t bitCount, int32_t perMetre, std::function<void(BmpSpec&)> tweak = nullptr)
+auto bmp(uint32_t headerSize, uint16_t bitCount, int32_t perMetre, std::function<void(BmpRecipe&)> tweak = nullptr)
 {
     return [=](const std::string& path) {
-        BmpSpec s;
+        BmpRecipe s;
         s.headerSize = headerSize;
         s.bitCount = bitCount;
         s.xPerMetre = s.yPerMetre = perMetre;
@@ -276,15 +276,15 @@ INSTANTIATE_TEST_SUITE_P(Bmp, HandMade, ::testing::Values(
     HandMadeCase{"BmpInfo300", bmp(40, 24, 11811), rgb, 300, 300},
     HandMadeCase{"BmpZeroPerMetreRecordsNone", bmp(40, 24, 0), rgb, std::nullopt, 72},
     HandMadeCase{"BmpNegativePerMetreRecordsNone", bmp(40, 24, -11811), rgb, std::nullopt, 72},
-    HandMadeCase{"BmpVerticalIsUsed", bmp(40, 24, 11811, [](BmpSpec& s) { s.yPerMetre = 5906; }), rgb, 150, 150},
+    HandMadeCase{"BmpVerticalIsUsed", bmp(40, 24, 11811, [](BmpRecipe& s) { s.yPerMetre = 5906; }), rgb, 150, 150},
     HandMadeCase{"BmpCoreHeaderRecordsNone", bmp(12, 8, 0), rgb, std::nullopt, 72},
-    HandMadeCase{"BmpCoreHeaderGreyPalette", bmp(12, 4, 0, [](BmpSpec& s) { s.greyPalette = true; }), grey, std::nullopt, 72},
-    HandMadeCase{"BmpV4Alpha", bmp(108, 32, 3937, [](BmpSpec& s) { s.alphaMask = 0xFF000000; s.compression = 3; }), rgb, 100, 100},
-    HandMadeCase{"BmpV5TopDown", bmp(124, 24, 2835, [](BmpSpec& s) { s.height = -13; }), rgb, 72, 72},
-    HandMadeCase{"Bmp1BitBlackAndWhite", bmp(40, 1, 11811, [](BmpSpec& s) { s.greyPalette = true; }), grey, 300, 300},
+    HandMadeCase{"BmpCoreHeaderGreyPalette", bmp(12, 4, 0, [](BmpRecipe& s) { s.greyPalette = true; }), grey, std::nullopt, 72},
+    HandMadeCase{"BmpV4Alpha", bmp(108, 32, 3937, [](BmpRecipe& s) { s.alphaMask = 0xFF000000; s.compression = 3; }), rgb, 100, 100},
+    HandMadeCase{"BmpV5TopDown", bmp(124, 24, 2835, [](BmpRecipe& s) { s.height = -13; }), rgb, 72, 72},
+    HandMadeCase{"Bmp1BitBlackAndWhite", bmp(40, 1, 11811, [](BmpRecipe& s) { s.greyPalette = true; }), grey, 300, 300},
     HandMadeCase{"Bmp1BitTwoColours", bmp(40, 1, 11811), rgb, 300, 300},
-    HandMadeCase{"Bmp8BitGrey", bmp(40, 8, 0, [](BmpSpec& s) { s.greyPalette = true; }), grey, std::nullopt, 72},
-    HandMadeCase{"Bmp16BitFields", bmp(40, 16, 0, [](BmpSpec& s) { s.compression = 3; }), rgb, std::nullopt, 72}), name);
+    HandMadeCase{"Bmp8BitGrey", bmp(40, 8, 0, [](BmpRecipe& s) { s.greyPalette = true; }), grey, std::nullopt, 72},
+    HandMadeCase{"Bmp16BitFields", bmp(40, 16, 0, [](BmpRecipe& s) { s.compression = 3; }), rgb, std::nullopt, 72}), name);
 
 } // namespace
 } // namespace quorvel::test

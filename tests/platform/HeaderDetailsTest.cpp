@@ -145,20 +145,20 @@ test::Bytes bytesOf(const QByteArray& bytes)
     return test::Bytes(bytes.begin(), bytes.end());
 }
 
-auto psd(std::function<void(test::PsdSpec&)> tweak)
+auto psd(std::function<void(test::PsdRecipe&)> tweak)
 {
     return [tweak](const std::string& path) {
-        test::PsdSpec s;
+        test::PsdRecipe s;
         tweak(s);
         const test::Bytes b = test::psdBytes(s);
         writeBytes(path, QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size())));
     };
 }
 
-auto bmp(std::function<void(test::BmpSpec&)> tweak)
+auto bmp(std::function<void(test::BmpRecipe&)> tweak)
 {
     return [tweak](const std::string& path) {
-        test::BmpSpec s;
+        test::BmpRecipe s;
         tweak(s);
         const test::Bytes b = test::bmpBytes(s);
         writeBytes(path, QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size())));
@@ -285,10 +285,10 @@ INSTANTIATE_TEST_SUITE_P(Files, HeaderDetails, ::testing::Values(
          [](const ImageDetails& d) { EXPECT_EQ(d.pages, 3); EXPECT_FALSE(d.alpha); }},
     Made{"frames.gif", writer([] { return pages(solid(3, VIPS_INTERPRETATION_sRGB, 72, 72), 2); }),
          [](const ImageDetails& d) { EXPECT_EQ(d.pages, 2); EXPECT_EQ(d.resolutionSource, ResolutionSource::NotRecorded); }},
-    Made{"layers.psd", psd([](test::PsdSpec& s) {
+    Made{"layers.psd", psd([](test::PsdRecipe& s) {
              s.channels = 4; // RGB and an alpha channel
              s.layers = 3;
-             s.resolution = test::PsdSpec::Resolution{118.11 * 2.54, 59.055 * 2.54, 2};
+             s.resolution = test::PsdRecipe::Resolution{118.11 * 2.54, 59.055 * 2.54, 2};
              s.profile = bytesOf(profileBytes("srgb"));
          }),
          [](const ImageDetails& d) {
@@ -299,7 +299,7 @@ INSTANTIATE_TEST_SUITE_P(Files, HeaderDetails, ::testing::Values(
              EXPECT_EQ(d.profileModel, ColourModel::RGB);
              EXPECT_NE(d.profileDescription.find("sRGB"), std::string::npos) << d.profileDescription;
          }},
-    Made{"layers16.psd", psd([](test::PsdSpec& s) {
+    Made{"layers16.psd", psd([](test::PsdRecipe& s) {
              s.mode = 1;
              s.channels = 1;
              s.depth = 16;
@@ -314,17 +314,17 @@ INSTANTIATE_TEST_SUITE_P(Files, HeaderDetails, ::testing::Values(
              EXPECT_EQ(d.resolutionSource, ResolutionSource::NotRecorded);
              EXPECT_EQ(profileWarning(d, ColourModel::Grey), ProfileWarning::ModelMismatch);
          }},
-    Made{"layers.psb", psd([](test::PsdSpec& s) { s.version = 2; s.layers = 5; }),
+    Made{"layers.psb", psd([](test::PsdRecipe& s) { s.version = 2; s.layers = 5; }),
          [](const ImageDetails& d) { EXPECT_EQ(d.layers, 5); }},
-    Made{"layers16.psb", psd([](test::PsdSpec& s) { s.version = 2; s.depth = 16; s.layers = 6; s.layersInTaggedBlock = true; }),
+    Made{"layers16.psb", psd([](test::PsdRecipe& s) { s.version = 2; s.depth = 16; s.layers = 6; s.layersInTaggedBlock = true; }),
          [](const ImageDetails& d) { EXPECT_EQ(d.layers, 6); }},
-    Made{"flat.psd", psd([](test::PsdSpec& s) { s.mode = 4; s.channels = 4; }),
+    Made{"flat.psd", psd([](test::PsdRecipe& s) { s.mode = 4; s.channels = 4; }),
          [](const ImageDetails& d) {
              EXPECT_EQ(d.layers, 0);
              EXPECT_FALSE(d.alpha);
              EXPECT_EQ(profileWarning(d, ColourModel::CMYK), ProfileWarning::CmykWithoutProfile);
          }},
-    Made{"grey-srgb.bmp", bmp([](test::BmpSpec& s) {
+    Made{"grey-srgb.bmp", bmp([](test::BmpRecipe& s) {
              s.headerSize = 124;
              s.bitCount = 8;
              s.greyPalette = true;
@@ -338,9 +338,9 @@ INSTANTIATE_TEST_SUITE_P(Files, HeaderDetails, ::testing::Values(
              EXPECT_FALSE(d.layers);
              expectGreyWithRgbProfile(d);
          }},
-    Made{"alpha.bmp", bmp([](test::BmpSpec& s) { s.headerSize = 108; s.bitCount = 32; s.compression = 3; s.alphaMask = 0xFF000000; }),
+    Made{"alpha.bmp", bmp([](test::BmpRecipe& s) { s.headerSize = 108; s.bitCount = 32; s.compression = 3; s.alphaMask = 0xFF000000; }),
          [](const ImageDetails& d) { EXPECT_TRUE(d.alpha); EXPECT_EQ(d.pages, 1); EXPECT_EQ(d.resolutionSource, ResolutionSource::NotRecorded); }},
-    Made{"opaque.bmp", bmp([](test::BmpSpec& s) { s.headerSize = 40; s.bitCount = 32; }),
+    Made{"opaque.bmp", bmp([](test::BmpRecipe& s) { s.headerSize = 40; s.bitCount = 32; }),
          [](const ImageDetails& d) { EXPECT_FALSE(d.alpha); EXPECT_EQ(d.bitsPerSample, 8); }}
 ), [](const ::testing::TestParamInfo<Made>& info) {
     std::string name = info.param.name;

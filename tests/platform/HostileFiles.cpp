@@ -116,20 +116,20 @@ QByteArray gifClaiming(quint16 width, quint16 height)
 
 QByteArray psdClaiming(quint32 width, quint32 height, quint16 version)
 {
-    PsdSpec recipe;
+    PsdRecipe recipe;
     recipe.version = version;
     recipe.width = width;
     recipe.height = height;
     recipe.mode = 4;
     recipe.channels = 4;
-    recipe.resolution = PsdSpec::Resolution{300, 300, 1};
+    recipe.resolution = PsdRecipe::Resolution{300, 300, 1};
     const Bytes b = psdBytes(recipe);
     return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));
 }
 
 QByteArray bmpClaiming(qint32 width, qint32 height, quint16 bitCount)
 {
-    BmpSpec recipe;
+    BmpRecipe recipe;
     recipe.width = width;
     recipe.height = height;
     recipe.bitCount = bitCount;
@@ -163,10 +163,10 @@ QByteArray smallImage(const QString& suffix)
 {
     // Formats that nothing here writes are laid out by hand.
     if (suffix == QLatin1String(".psd")) {
-        PsdSpec recipe;
+        PsdRecipe recipe;
         recipe.width = 24;
         recipe.height = 16;
-        recipe.resolution = PsdSpec::Resolution{300, 300, 1};
+        recipe.resolution = PsdRecipe::Resolution{300, 300, 1};
         recipe.layers = 2;
         const Bytes b = psdBytes(recipe);
         return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));

@@ -81,14 +81,14 @@ TEST(Inspect, WalksToLayeredDocumentsAndBitmaps)
 {
     const QString folder = QString::fromStdString(scratchPath("inspect-walk"));
     ASSERT_TRUE(QDir().mkpath(folder));
-    PsdSpec psd;
+    PsdRecipe psd;
     psd.mode = 4;
     psd.channels = 4;
-    psd.resolution = PsdSpec::Resolution{118.11 * 2.54, 118.11 * 2.54, 2};
+    psd.resolution = PsdRecipe::Resolution{118.11 * 2.54, 118.11 * 2.54, 2};
     psd.layers = 3;
-    PsdSpec psb = psd;
+    PsdRecipe psb = psd;
     psb.version = 2;
-    BmpSpec bmp;
+    BmpRecipe bmp;
     bmp.headerSize = 124;
     bmp.height = -13;
     bmp.xPerMetre = bmp.yPerMetre = 5906;

@@ -69,7 +69,7 @@ Bytes packBits(const Bytes& row)
     return out;
 }
 
-void mergedImage(Bytes& b, const PsdSpec& r)
+void mergedImage(Bytes& b, const PsdRecipe& r)
 {
     const int bytesPerSample = r.depth == 1 ? 0 : r.depth / 8;
     const size_t rowBytes = (size_t(r.width) * r.depth + 7) / 8;
@@ -97,7 +97,7 @@ void mergedImage(Bytes& b, const PsdSpec& r)
 
 } // namespace
 
-Bytes psdBytes(const PsdSpec& r)
+Bytes psdBytes(const PsdRecipe& r)
 {
     Bytes b = {'8', 'B', 'P', 'S'};
     big(b, r.version, 2);
@@ -160,7 +160,7 @@ Bytes psdBytes(const PsdSpec& r)
     return b;
 }
 
-Bytes bmpBytes(const BmpSpec& r)
+Bytes bmpBytes(const BmpRecipe& r)
 {
     const bool core = r.headerSize == 12;
     const int entryBytes = core ? 3 : 4;

@@ -11,7 +11,7 @@ namespace quorvel::test {
 
 using Bytes = std::vector<unsigned char>;
 
-struct PsdSpec {
+struct PsdRecipe {
     uint16_t version = 1; // 2: the large-document variant
     uint32_t width = 20;
     uint32_t height = 13;
@@ -35,9 +35,9 @@ struct PsdSpec {
     std::vector<uint32_t> bottom;
     bool packBits = false; // compressed rows, with their byte counts
 };
-Bytes psdBytes(const PsdSpec& recipe);
+Bytes psdBytes(const PsdRecipe& recipe);
 
-struct BmpSpec {
+struct BmpRecipe {
     int32_t width = 20;
     int32_t height = 13;          // negative: stored top-down
     uint32_t headerSize = 40;     // 12 core, 40 info, 108 V4, 124 V5
@@ -50,6 +50,6 @@ struct BmpSpec {
     Bytes profile;                // V5: embedded after the pixels
     std::optional<uint32_t> pixelOffset; // in place of the true one
 };
-Bytes bmpBytes(const BmpSpec& recipe);
+Bytes bmpBytes(const BmpRecipe& recipe);
 
 } // namespace quorvel::test

@@ -25,26 +25,26 @@ bool writeBytes(const QString& path, const Bytes& bytes)
         && file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) == qint64(bytes.size());
 }
 
-PsdSpec document(uint16_t version, uint32_t width, uint32_t height, uint16_t channels, uint16_t depth, uint16_t mode,
+PsdRecipe document(uint16_t version, uint32_t width, uint32_t height, uint16_t channels, uint16_t depth, uint16_t mode,
                  std::vector<uint32_t> top, std::vector<uint32_t> bottom, bool packBits)
 {
-    PsdSpec spec;
-    spec.version = version;
-    spec.width = width;
-    spec.height = height;
-    spec.channels = channels;
-    spec.depth = depth;
-    spec.mode = mode;
-    spec.top = std::move(top);
-    spec.bottom = std::move(bottom);
-    spec.packBits = packBits;
-    spec.layers = 2;
-    return spec;
+    PsdRecipe layout;
+    layout.version = version;
+    layout.width = width;
+    layout.height = height;
+    layout.channels = channels;
+    layout.depth = depth;
+    layout.mode = mode;
+    layout.top = std::move(top);
+    layout.bottom = std::move(bottom);
+    layout.packBits = packBits;
+    layout.layers = 2;
+    return layout;
 }
 
 struct PsdPreviewCase {
     const char* name;
-    PsdSpec spec;
+    PsdRecipe layout;
     QSize bounds;
     QSize size;
     QRgb top; // sRGB, in the middle of each half
@@ -93,7 +93,7 @@ TEST_P(PsdPreview, IsTheMergedImageInSrgb)
     const PsdPreviewCase& c = GetParam();
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("doc.psd"));
-    ASSERT_TRUE(writeBytes(path, psdBytes(c.spec)));
+    ASSERT_TRUE(writeBytes(path, psdBytes(c.layout)));
     const QImage preview = platform::makePreview(path, c.bounds);
     ASSERT_FALSE(preview.isNull());
     EXPECT_EQ(preview.size(), c.size);
@@ -108,8 +108,8 @@ TEST(PsdPreviewDamaged, GivesNoPreviewAndTheNextFileStillHasOne)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const Bytes packed = psdBytes(kCases[1].spec);
-    const Bytes raw = psdBytes(kCases[0].spec);
+    const Bytes packed = psdBytes(kCases[1].layout);
+    const Bytes raw = psdBytes(kCases[0].layout);
     const size_t packedImage = packed.size() - 4 * 48 * 2 - 4 * 48 * 2; // the counts, then each row's 2 bytes
     Bytes hugeCount = packed;
     hugeCount[packedImage + 2 * 5] = 0xFF; // the sixth row claims 65280 bytes and more
