@@ -139,7 +139,7 @@ void JsonDefaultsStore::setValue(const QString& key, const QVariant& value)
         qCWarning(lcPlatform).noquote() << "defaults could not be saved to" << m_settings->fileName();
 }
 
-void JsonDefaultsStore::update(const QString& key, const std::function<QVariant(const QVariant&)>& change)
+void JsonDefaultsStore::whileLocked(const std::function<void()>& work)
 {
     // Not QSettings' own "<file>.lock": that one is taken inside sync(),
     // which runs while this lock is held.
@@ -148,7 +148,18 @@ void JsonDefaultsStore::update(const QString& key, const std::function<QVariant(
     lock.setStaleLockTime(10000);
     if (!lock.tryLock(30000))
         qCWarning(lcPlatform).noquote() << "defaults changed without the lock beside" << m_settings->fileName();
-    setValue(key, change(value(key)));
+    work();
+}
+
+void JsonDefaultsStore::update(const QString& key, const std::function<QVariant(const QVariant&)>& change)
+{
+    whileLocked([&] { setValue(key, change(value(key))); });
+}
+
+void JsonDefaultsStore::updateTogether(const QStringList& keys,
+                                       const std::function<void(QVariantMap& values)>& change)
+{
+    whileLocked([&] { writeTogether(keys, change); });
 }
 
 QString JsonDefaultsStore::fileName() const
