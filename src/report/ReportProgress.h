@@ -15,9 +15,9 @@ namespace quorvel {
 // running, so every window goes on repainting. When the work lasts longer than
 // `showAfterMs`, a window-modal progress dialog with a cancel button appears
 // on `parent`. Nothing comes back when the user cancels or the application
-// quits meanwhile.
+// quits meanwhile. `withDetails`: the files' details are read too.
 std::optional<QList<ImageRecord>> measureShowingProgress(QWidget* parent, const QStringList& files,
                                                           const ImageHeaderReader& reader,
-                                                          int showAfterMs = 1000);
+                                                          int showAfterMs = 1000, bool withDetails = false);
 
 } // namespace quorvel
