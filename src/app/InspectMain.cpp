@@ -108,7 +108,8 @@ int main(int argc, char** argv)
     }
 
     const platform::ImageFileReader reader;
-    std::vector<InspectRecord> records = measureFiles(walk.files, reader, options.wantsDetails(), options.jobs);
+    const bool withDetails = options.wantsDetails() || (setting && demandsNeedDetails(setting->rules.demands));
+    std::vector<InspectRecord> records = measureFiles(walk.files, reader, withDetails, options.jobs);
     if (setting)
         judgeAll(records, *setting);
 
