@@ -10,6 +10,7 @@
 #include "ui_MainWindow.h"
 
 #include <QHeaderView>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QSortFilterProxyModel>
 
@@ -41,6 +42,23 @@ void QuorvelInfo::connectOverviewOutlets()
     header->setSortIndicator(-1, Qt::AscendingOrder);
     header->setSortIndicatorClearable(true);
     table->setSortingEnabled(true);
+
+    // The print checks' columns, hidden until asked for from the header's menu.
+    for (int column = BatchModel::firstOptionalColumn; column < BatchModel::ColumnCount; ++column)
+        header->setSectionHidden(column, true);
+    header->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header, &QWidget::customContextMenuRequested, this, [this, header](const QPoint& at) {
+        QMenu* menu = new QMenu(header);
+        menu->setObjectName(QStringLiteral("overviewColumnsMenu"));
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        for (int column = BatchModel::firstOptionalColumn; column < BatchModel::ColumnCount; ++column) {
+            QAction* action = menu->addAction(m_overview->headerData(column, Qt::Horizontal).toString());
+            action->setCheckable(true);
+            action->setChecked(!header->isSectionHidden(column));
+            connect(action, &QAction::toggled, header, [header, column](bool shown) { header->setSectionHidden(column, !shown); });
+        }
+        menu->popup(header->mapToGlobal(at));
+    });
 
     connect(ui->overviewFilter, &QComboBox::currentIndexChanged, this, [this](int shown) {
         static const QRegularExpression failing(QStringLiteral("^(fail|unreadable)$"));

@@ -7,8 +7,12 @@
 
 #include "ui_SettingNameSheet.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 
 namespace quorvel::test {
@@ -221,6 +225,63 @@ TEST_F(Overview, APickInTheMainWindowIsAPickInThePreferencesAndRejudgesWithoutRe
     prefManager->yesDeleteSelectedPref();
     EXPECT_EQ(mainPopUp->findText(QStringLiteral("Mine")), -1);
     EXPECT_EQ(mainPopUp->currentIndex(), prefsPopUp->currentIndex());
+}
+
+TEST_F(Overview, PrintChecksShowInTheVerdictsTheBannerAndTheOptionalColumns)
+{
+    // A setting with print checks, made in the preferences window and picked
+    // from the tool bar.
+    pickWithKeys(prefs()->mioPopUp, QStringLiteral("Pre-Press"));
+    prefs()->printSizeCheck->click();
+    QLineEdit* size = prefs()->printSizeBox->lineEdit();
+    size->selectAll();
+    QTest::keyClicks(size, QStringLiteral("1x1mm"));
+    QTest::keyClick(size, Qt::Key_Return);
+    prefs()->profileCheck->click();
+    prefManager->openSetNamePanel();
+    QTest::keyClicks(prefManager->nameSheetForm()->givenName, QStringLiteral("Magazine"));
+    QTest::mouseClick(prefManager->nameSheetForm()->confirmButton, Qt::LeftButton);
+    pickWithKeys(ui()->checkingAgainst, QStringLiteral("Web"));
+
+    dropBatch();
+    pickWithKeys(ui()->checkingAgainst, QStringLiteral("Magazine"));
+    // 1 x 1 mm + 3 mm bleed is 83 x 83 px at 300 dpi; no file has a profile.
+    QTRY_COMPARE(ui()->verdictBanner->text(),
+                 QStringLiteral("Fails Magazine: colour space RGB, needs CMYK; print size: needs 83 x 83 px for "
+                                "1 x 1 mm + 3 mm bleed at 300 dpi, has 16 x 30; profile: no embedded profile"));
+    EXPECT_EQ(cell("b-print.tif", BatchModel::VerdictColumn), QStringLiteral("Fails: print size, profile"));
+    EXPECT_EQ(cell("c-photo.jpg", BatchModel::VerdictColumn), QStringLiteral("Fails: colour, print size, profile"));
+    EXPECT_EQ(cell("d-notes.png", BatchModel::VerdictColumn), QStringLiteral("Unreadable"));
+
+    // The optional columns start hidden; the header's menu shows them.
+    QHeaderView* header = table()->horizontalHeader();
+    for (int c = BatchModel::firstOptionalColumn; c < BatchModel::ColumnCount; ++c)
+        EXPECT_TRUE(header->isSectionHidden(c)) << c;
+    QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(10, header->height() / 2),
+                              header->viewport()->mapToGlobal(QPoint(10, header->height() / 2)));
+    QApplication::sendEvent(header->viewport(), &request);
+    QMenu* menu = header->findChild<QMenu*>(QStringLiteral("overviewColumnsMenu"));
+    ASSERT_NE(menu, nullptr);
+    QStringList titles;
+    for (QAction* action : menu->actions())
+        titles << action->text();
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("Print size"), QStringLiteral("Total ink"), QStringLiteral("Profile"),
+                                   QStringLiteral("Alpha")}));
+    menu->actions().at(2)->trigger();
+    menu->close();
+    EXPECT_FALSE(header->isSectionHidden(BatchModel::ProfileColumn));
+    EXPECT_TRUE(header->isSectionHidden(BatchModel::PrintSizeColumn));
+    EXPECT_EQ(cell("b-print.tif", BatchModel::ProfileColumn), QStringLiteral("none"));
+    EXPECT_EQ(cell("a-web.png", BatchModel::AlphaColumn), QStringLiteral("no"));
+    // 16 x 10 px at 300 dpi.
+    EXPECT_EQ(cell("b-print.tif", BatchModel::PrintSizeColumn), QStringLiteral("1.4 × 0.8 mm"));
+    const QModelIndex failing = rows()->index(rowOf(QStringLiteral("b-print.tif")), BatchModel::ProfileColumn);
+    EXPECT_TRUE(failing.data(Qt::ForegroundRole).isValid()) << "a failing check is red";
+    EXPECT_FALSE(rows()->index(rowOf(QStringLiteral("b-print.tif")), BatchModel::AlphaColumn).data(Qt::ForegroundRole).isValid());
+
+    // Back to a setting without checks: the verdicts are as before.
+    pickWithKeys(ui()->checkingAgainst, QStringLiteral("Pre-Press"));
+    QTRY_COMPARE(cell("b-print.tif", BatchModel::VerdictColumn), QStringLiteral("Passes"));
 }
 
 } // namespace

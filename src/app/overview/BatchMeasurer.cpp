@@ -51,7 +51,8 @@ void BatchMeasurer::start(const QStringList& files, const ImageHeaderReader& rea
             for (const QString& path : paths) {
                 if (cancelled->load())
                     return;
-                records.append(recordImage(QFile::encodeName(path).toStdString(), reader, false));
+                // With the details: the print checks and their columns need them.
+                records.append(recordImage(QFile::encodeName(path).toStdString(), reader, true));
             }
             QMetaObject::invokeMethod(this, [this, first, records, cancelled] {
                 if (!cancelled->load())

@@ -21,7 +21,13 @@ class ThumbnailMaker;
 class BatchModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { ThumbnailColumn, NameColumn, SizeColumn, DpiColumn, ColourColumn, VerdictColumn, ColumnCount };
+    enum Column {
+        ThumbnailColumn, NameColumn, SizeColumn, DpiColumn, ColourColumn, VerdictColumn,
+        // Optional, hidden until the user shows them from the header's menu.
+        PrintSizeColumn, InkColumn, ProfileColumn, AlphaColumn,
+        ColumnCount
+    };
+    static constexpr int firstOptionalColumn = PrintSizeColumn;
     enum Role {
         SortRole = Qt::UserRole + 1, // a value that orders the column
         VerdictKindRole,             // "pass", "fail", "unreadable" or "pending"
@@ -34,6 +40,9 @@ public:
     void setBatch(const QStringList& files, const ImageHeaderReader& reader);
     // Judges every measured row again.
     void setRules(const RuleControls& rules);
+    // A row's total ink, measured after the rest (CMYK rows only): the row is
+    // judged again with it.
+    void setInk(int row, std::shared_ptr<const InkStatistics> ink);
     // Ends the background work for good (shutdown).
     void stop();
 

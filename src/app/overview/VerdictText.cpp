@@ -1,6 +1,7 @@
 #include "app/overview/VerdictText.h"
 
 #include "app/UnreadableText.h"
+#include "report/DemandText.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -51,6 +52,9 @@ QString verdictBannerText(const ImageRecord& record, const RuleControls& rules, 
                         ? Verdict::tr("resolution unknown, needs %1 dpi").arg(verdict.requiredDpi)
                         : Verdict::tr("%1 dpi, needs %2").arg(record.measuredDpi).arg(verdict.requiredDpi));
     }
+    // Each failing print check with its numbers.
+    for (Demand demand : verdict.demands.failing())
+        reasons << Verdict::tr("%1: %2").arg(demandName(demand), demandFailureText(demand, record, verdict, rules.demands));
     return Verdict::tr("Fails %1: %2").arg(settingTitle, reasons.join(QLatin1String("; ")));
 }
 
@@ -65,6 +69,8 @@ QString verdictCellText(const ImageRecord& record)
         what << Verdict::tr("colour");
     if (record.judgement->dpiFails)
         what << Verdict::tr("dpi");
+    for (Demand demand : record.judgement->demands.failing())
+        what << demandName(demand);
     return Verdict::tr("Fails: %1").arg(what.join(QLatin1String(", ")));
 }
 

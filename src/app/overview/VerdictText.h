@@ -12,10 +12,12 @@ namespace quorvel {
 // name, empty while none is picked.
 
 // "Passes Pre-Press"; "Fails Pre-Press: colour space RGB, needs CMYK; 72 dpi,
-// needs 300"; "Unreadable: <reason>"; "No setting picked: choose one above".
+// needs 300; print size: needs 2552 x 3579 px for A4 + 3 mm bleed at 300 dpi,
+// has 2480 x 3508"; "Unreadable: <reason>"; "No setting picked: choose one above".
 QString verdictBannerText(const ImageRecord& record, const RuleControls& rules, const QString& settingTitle);
 
-// The overview's verdict cell: "Passes", "Fails: colour, dpi", "Unreadable".
+// The overview's verdict cell: "Passes", "Fails: colour, dpi, print size, ink",
+// "Unreadable".
 QString verdictCellText(const ImageRecord& record);
 
 // What a setting demands, as the overview's counts line names it: "CMYK,
