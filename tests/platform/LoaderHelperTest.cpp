@@ -66,6 +66,9 @@ struct FormatCase {
     bool alpha;
 };
 
+// JPEG 2000 and the pixel map are measured in the program itself; their rows
+// check that the measure stays what the helper gave and that the helper
+// still makes their previews.
 const FormatCase kFormats[] = {
     {"Jpeg2000Rgb", "rgb.jp2", [](const QString& p) { return writeTestImage(p, {.width = 40, .height = 30}); },
      30, 40, "CalibratedRGB", 8, false},
