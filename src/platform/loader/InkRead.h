@@ -17,6 +17,6 @@ enum class InkResult {
 // Reads the image open on `fd`. libvips hands CMYK JPEGs back in their usual
 // sense: an Adobe JPEG's inverted values come out as ink, not as its absence.
 // At most `rowsAtOnce` rows of pixels are held at a time.
-InkResult readVipsInk(int fd, InkStatistics& ink, int rowsAtOnce = 16);
+InkResult readVipsInk(int fd, InkStatistics& ink, int rowsAtOnce = 64);
 
 } // namespace quorvel::platform::loader
