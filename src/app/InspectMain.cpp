@@ -110,7 +110,8 @@ int main(int argc, char** argv)
 
     const platform::ImageFileReader reader;
     const bool withDetails = options.wantsDetails() || (setting && demandsNeedDetails(setting->rules.demands));
-    std::vector<InspectRecord> records = measureFiles(walk.files, reader, withDetails, options.jobs);
+    const bool withInk = setting && setting->rules.demands.inkLimitPercent.has_value();
+    std::vector<InspectRecord> records = measureFiles(walk.files, reader, withDetails, options.jobs, withInk);
     if (setting)
         judgeAll(records, *setting);
 

@@ -69,6 +69,11 @@ void QuorvelInfo::connectOverviewOutlets()
         showBatchFile(m_overviewRows->mapToSource(index).row());
     });
     connect(m_overview, &BatchModel::countsChanged, this, &QuorvelInfo::showOverviewSummary);
+    // The current file's ink, read in the background, completes its banner.
+    connect(m_overview, &BatchModel::inkArrived, this, [this](int row) {
+        if (m_finestra && row == m_contatore && hasCurrentFile())
+            showVerdictBanner(m_overview->record(row), m_overview->rules(), m_overviewSetting);
+    });
     ui->overviewPages->setCurrentWidget(ui->welcomePage);
 }
 

@@ -31,13 +31,27 @@ ImageRecord makeRecord(const ImageMeasure& measure, const std::optional<ImageDet
     return record;
 }
 
-ImageRecord recordImage(const std::string& path, const ImageHeaderReader& reader, bool withDetails)
+ImageRecord recordImage(const std::string& path, const ImageHeaderReader& reader, bool withDetails, bool withInk)
 {
-    if (!withDetails)
-        return makeRecord(measureImage(path, reader));
-    ImageDetails details;
-    const ImageMeasure measure = measureImage(path, reader, details);
-    return makeRecord(measure, details);
+    ImageRecord record;
+    if (!withDetails) {
+        record = makeRecord(measureImage(path, reader));
+    } else {
+        ImageDetails details;
+        const ImageMeasure measure = measureImage(path, reader, details);
+        record = makeRecord(measure, details);
+    }
+    if (withInk)
+        addInk(record, path, reader);
+    return record;
+}
+
+void addInk(ImageRecord& record, const std::string& path, const ImageHeaderReader& reader)
+{
+    if (!record.readable || record.measure.colourClass != ColourClass::CMYK)
+        return;
+    if (std::optional<InkStatistics> ink = reader.readInk(path))
+        record.ink = std::make_shared<const InkStatistics>(std::move(*ink));
 }
 
 Judgement judge(const ImageRecord& record, const RuleControls& rules)

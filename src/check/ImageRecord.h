@@ -86,7 +86,11 @@ struct ImageRecord {
 ImageRecord makeRecord(const ImageMeasure& measure, const std::optional<ImageDetails>& details = std::nullopt);
 
 // Measures the file (and reads its details in the same pass when asked).
-ImageRecord recordImage(const std::string& path, const ImageHeaderReader& reader, bool withDetails);
+// `withInk`: a readable CMYK file's total ink is read too.
+ImageRecord recordImage(const std::string& path, const ImageHeaderReader& reader, bool withDetails,
+                        bool withInk = false);
+// Reads the total ink of a record's file when it is a readable CMYK image.
+void addInk(ImageRecord& record, const std::string& path, const ImageHeaderReader& reader);
 
 // The inspector's verdicts: both rules, always. Any view that lists fewer
 // (the report with its boxes) picks from these.

@@ -102,7 +102,8 @@ void QuorvelInfo::doReport()
     const std::optional<QList<ImageRecord>> records =
         inputs.files.isEmpty() ? std::optional<QList<ImageRecord>>(QList<ImageRecord>())
                                : measureShowingProgress(m_finestra, inputs.files, *m_reader, 1000,
-                                                        demandsNeedDetails(inputs.controls.rules.demands));
+                                                        demandsNeedDetails(inputs.controls.rules.demands),
+                                                        inputs.controls.rules.demands.inkLimitPercent.has_value());
     m_reportRunning = false;
     if (!records)
         return; // cancelled: no file

@@ -146,17 +146,18 @@ void traceReportRequest(const ReportOptions& o, const ReportControls& controls)
                                       .arg(controls.rules.sliderValue);
 }
 
-ImageRecord measureFile(const QString& path, const ImageHeaderReader& reader, bool withDetails)
+ImageRecord measureFile(const QString& path, const ImageHeaderReader& reader, bool withDetails, bool withInk)
 {
-    return recordImage(QFile::encodeName(path).toStdString(), reader, withDetails);
+    return recordImage(QFile::encodeName(path).toStdString(), reader, withDetails, withInk);
 }
 
 QList<ImageRecord> measureAll(const QStringList& files, const ImageHeaderReader& reader, QThreadPool* pool,
-                              bool withDetails)
+                              bool withDetails, bool withInk)
 {
     return QtConcurrent::blockingMapped<QList<ImageRecord>>(
-        pool ? pool : QThreadPool::globalInstance(), files,
-        [&reader, withDetails](const QString& path) { return measureFile(path, reader, withDetails); });
+        pool ? pool : QThreadPool::globalInstance(), files, [&reader, withDetails, withInk](const QString& path) {
+            return measureFile(path, reader, withDetails, withInk);
+        });
 }
 
 ReportResult buildReport(const ReportInputs& inputs, const QList<ImageRecord>& records)

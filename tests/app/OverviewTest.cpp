@@ -2,10 +2,13 @@
 // through the real widgets of the real windows, as a user would.
 #include "app/InspectorFixture.h"
 #include "app/SettingPicker.h"
+#include "app/overview/BatchMeasurer.h"
 #include "app/overview/BatchModel.h"
 #include "settings/PrefManager.h"
 
 #include "ui_SettingNameSheet.h"
+
+#include "platform/header/ImageFileReader.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -14,6 +17,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
+
+#include <atomic>
 
 namespace quorvel::test {
 namespace {
@@ -282,6 +287,63 @@ TEST_F(Overview, PrintChecksShowInTheVerdictsTheBannerAndTheOptionalColumns)
     // Back to a setting without checks: the verdicts are as before.
     pickWithKeys(ui()->checkingAgainst, QStringLiteral("Pre-Press"));
     QTRY_COMPARE(cell("b-print.tif", BatchModel::VerdictColumn), QStringLiteral("Passes"));
+}
+
+// Reads headers as the program does and answers every ink request with a
+// known histogram, counting the requests.
+class InkAnsweringReader : public ImageHeaderReader {
+public:
+    explicit InkAnsweringReader(uint64_t darkPixels) : m_dark(darkPixels) {}
+    ImageHeader readHeader(const std::string& path) const override { return m_files.readHeader(path); }
+    ImageHeader readHeaderAndDetails(const std::string& path, ImageDetails& details) const override
+    {
+        return m_files.readHeaderAndDetails(path, details);
+    }
+    std::optional<InkStatistics> readInk(const std::string&) const override
+    {
+        ++requests;
+        std::array<uint64_t, InkStatistics::binCount> bins{};
+        bins[4 * 1020] = m_dark; // 400 %
+        bins[0] = 100000;
+        return InkStatistics::fromHistogram(bins);
+    }
+    mutable std::atomic<int> requests{0};
+
+private:
+    platform::ImageFileReader m_files;
+    uint64_t m_dark;
+};
+
+TEST_F(Overview, TotalInkIsReadInTheBackgroundForCmykRowsOnlyWhileALimitIsApplied)
+{
+    // 300 dpi: one pixel is 0.00717 mm²; 1000 of them are 7.2 mm².
+    InkAnsweringReader reader(1000);
+    BatchModel model;
+    RuleControls rules{0, true, 300};
+    model.setRules(rules);
+    model.setBatch({photo, print, notes}, reader);
+    QTRY_COMPARE(model.counts().pending, 0);
+    model.measurer()->waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(reader.requests.load(), 0) << "no limit, no ink read";
+    EXPECT_EQ(model.index(1, BatchModel::InkColumn).data().toString(), QString());
+
+    rules.demands.inkLimitPercent = 300;
+    model.setRules(rules);
+    QTRY_COMPARE(model.index(1, BatchModel::VerdictColumn).data().toString(), QStringLiteral("Fails: ink"));
+    EXPECT_EQ(reader.requests.load(), 1) << "the CMYK file only";
+    EXPECT_EQ(model.index(1, BatchModel::InkColumn).data().toString(), QStringLiteral("400 %"));
+    EXPECT_TRUE(model.index(1, BatchModel::InkColumn).data(Qt::ForegroundRole).isValid());
+    EXPECT_EQ(model.counts().fail, 2); // the RGB photo fails its colour
+
+    // A wider tolerance judges the same ink again without reading it again.
+    rules.demands.inkToleranceMm2 = 10.0;
+    model.setRules(rules);
+    EXPECT_EQ(model.index(1, BatchModel::VerdictColumn).data().toString(), QStringLiteral("Passes"));
+    model.measurer()->waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(reader.requests.load(), 1);
+    model.stop();
 }
 
 } // namespace

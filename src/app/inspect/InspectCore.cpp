@@ -83,13 +83,13 @@ SettingLookup resolveSetting(const InspectOptions& options, platform::DefaultsSt
 }
 
 std::vector<InspectRecord> measureFiles(const std::vector<std::string>& paths, const ImageHeaderReader& reader,
-                                        bool withDetails, int jobs)
+                                        bool withDetails, int jobs, bool withInk)
 {
     std::vector<InspectRecord> records(paths.size());
     std::atomic<size_t> next{0};
     auto work = [&] {
         for (size_t i = next++; i < paths.size(); i = next++) {
-            static_cast<ImageRecord&>(records[i]) = recordImage(paths[i], reader, withDetails);
+            static_cast<ImageRecord&>(records[i]) = recordImage(paths[i], reader, withDetails, withInk);
             records[i].path = paths[i];
         }
     };

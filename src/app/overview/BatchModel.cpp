@@ -55,6 +55,7 @@ BatchModel::BatchModel(QObject* parent)
     , m_thumbnails(new ThumbnailMaker(QSize(40, 40), this))
 {
     connect(m_measurer, &BatchMeasurer::measured, this, &BatchModel::take);
+    connect(m_measurer, &BatchMeasurer::inkMeasured, this, &BatchModel::setInk);
     connect(m_thumbnails, &ThumbnailMaker::ready, this, [this](int row) {
         if (row >= 0 && row < rowCount())
             Q_EMIT dataChanged(index(row, ThumbnailColumn), index(row, ThumbnailColumn), {Qt::DecorationRole});
@@ -82,6 +83,7 @@ void BatchModel::setBatch(const QStringList& files, const ImageHeaderReader& rea
     m_rows.assign(size_t(files.size()), Row{});
     m_counts = BatchCounts{};
     m_counts.total = m_counts.pending = static_cast<int>(files.size());
+    m_reader = &reader;
     endResetModel();
     Q_EMIT countsChanged();
     m_measurer->start(m_files, reader);
@@ -112,15 +114,40 @@ void BatchModel::take(int first, const QList<ImageRecord>& records)
         row.measured = true;
         count(row, +1);
     }
+    askForInk(first, last);
     Q_EMIT dataChanged(index(first, 0), index(last, ColumnCount - 1));
     Q_EMIT countsChanged();
+}
+
+void BatchModel::askForInk(int first, int last)
+{
+    if (!m_rules.demands.inkLimitPercent || !m_reader)
+        return;
+    QList<QPair<int, QString>> files;
+    for (int at = first; at <= last; ++at) {
+        Row& row = m_rows[size_t(at)];
+        if (row.measured && row.record.readable && row.record.measure.colourClass == ColourClass::CMYK && !row.record.ink
+            && !row.inkAsked) {
+            row.inkAsked = true;
+            files.append({at, m_files.at(at)});
+        }
+    }
+    if (!files.isEmpty())
+        m_measurer->startInk(files, *m_reader);
 }
 
 void BatchModel::setRules(const RuleControls& rules)
 {
     m_rules = rules;
+    // The ink is read only while a limit asks for it.
+    if (!m_rules.demands.inkLimitPercent) {
+        m_measurer->cancelInk();
+        for (Row& row : m_rows)
+            row.inkAsked = false;
+    }
     if (m_rows.empty())
         return;
+    askForInk(0, rowCount() - 1);
     m_counts = BatchCounts{};
     m_counts.total = rowCount();
     for (Row& row : m_rows) {
@@ -134,7 +161,7 @@ void BatchModel::setRules(const RuleControls& rules)
 
 void BatchModel::setInk(int at, std::shared_ptr<const InkStatistics> ink)
 {
-    if (at < 0 || at >= rowCount() || !m_rows[size_t(at)].measured)
+    if (at < 0 || at >= rowCount() || !m_rows[size_t(at)].measured || !ink)
         return;
     Row& row = m_rows[size_t(at)];
     count(row, -1);
@@ -143,6 +170,7 @@ void BatchModel::setInk(int at, std::shared_ptr<const InkStatistics> ink)
     count(row, +1);
     Q_EMIT dataChanged(index(at, 0), index(at, ColumnCount - 1));
     Q_EMIT countsChanged();
+    Q_EMIT inkArrived(at);
 }
 
 int BatchModel::rowCount(const QModelIndex& parent) const

@@ -40,8 +40,8 @@ public:
     void setBatch(const QStringList& files, const ImageHeaderReader& reader);
     // Judges every measured row again.
     void setRules(const RuleControls& rules);
-    // A row's total ink, measured after the rest (CMYK rows only): the row is
-    // judged again with it.
+    // A row's total ink, measured after the rest (CMYK rows only, and only
+    // while the rules carry an ink limit): the row is judged again with it.
     void setInk(int row, std::shared_ptr<const InkStatistics> ink);
     // Ends the background work for good (shutdown).
     void stop();
@@ -61,12 +61,18 @@ public:
 
 Q_SIGNALS:
     void countsChanged();
+    // A row's total ink arrived and the row was judged again.
+    void inkArrived(int row);
 
 private:
     struct Row {
         ImageRecord record;
         bool measured = false;
+        bool inkAsked = false;
     };
+    // Asks for the ink of the measured CMYK rows that lack it, while the
+    // rules carry an ink limit.
+    void askForInk(int first, int last);
     void take(int first, const QList<ImageRecord>& records);
     void count(const Row& row, int sign);
     QVariant display(const Row& row, int column, int index) const;
@@ -75,6 +81,7 @@ private:
     QStringList m_files;
     std::vector<Row> m_rows;
     RuleControls m_rules;
+    const ImageHeaderReader* m_reader = nullptr;
     BatchCounts m_counts;
     BatchMeasurer* m_measurer;
     ThumbnailMaker* m_thumbnails;
