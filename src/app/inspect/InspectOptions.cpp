@@ -284,9 +284,11 @@ OPTIONS
         color, dpi. Default: all five. Only the listed color and dpi are
         judged in the report, as in the application.
 
-    --print-size A3|A4|A5|A6|letter|business-card|WxHmm
+    --print-size SIZE
         Demand that the pixels cover this trim size (either orientation) at
         the demanded resolution: a side needs the whole pixels that cover it.
+        SIZE is A3, A4, A5, A6, letter, business-card (85 x 55 mm) or a width
+        and height in millimetres such as 210x297mm.
 
     --bleed MM
         With a print size: the bleed added on every side, e.g. 3mm.
