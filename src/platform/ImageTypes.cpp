@@ -8,7 +8,7 @@
 namespace quorvel::platform {
 namespace {
 
-// The formats read in this process, by their own libraries.
+// The formats whose headers are read in this process, by their own libraries.
 constexpr const char* nativeSuffixes[] = {"bmp", "dib", "gif", "jpe", "jpeg", "jpg", "png", "psb", "psd", "tif", "tiff", "webp"};
 
 QStringList collect()
