@@ -13,6 +13,7 @@
 #include "check/ImageDetails.h"
 #include "check/ImageMeasure.h"
 #include "platform/PreviewMaker.h"
+#include "platform/loader/LoaderClient.h"
 #include "support/VipsStart.h"
 #include "platform/header/ImageFileReader.h"
 #include "PsdBmpFiles.h"
@@ -267,7 +268,13 @@ int main(int argc, char** argv)
     writeImage(photo, 6000, 4000, 0, 300, false);
     writeImage(print, 4000, 3000, 1, 300, true);
     for (const auto& [path, target] : {std::pair{photo, 150}, std::pair{print, 450}}) {
-        (void)platform::makePreview(path, QSize(64, 64)); // warm the cache and the helper
+        (void)platform::makePreview(path, QSize(64, 64)); // warm the cache
+        // The first preview after a start waits for the helper to start.
+        platform::loader::stopIdleHelpers();
+        QElapsedTimer cold;
+        cold.start();
+        (void)platform::makePreview(path, QSize(480, 480));
+        const double coldMs = cold.nsecsElapsed() / 1e6;
         const long before = peakRssKb();
         std::vector<double> runs;
         for (int r = 0; r < 5; ++r) {
@@ -278,8 +285,9 @@ int main(int argc, char** argv)
             if (preview.isNull())
                 std::printf("  no preview for %s\n", qPrintable(path));
         }
-        std::printf("preview %-14s median %6.1f ms (target <= %d ms), this process's peak RSS %ld MiB (grew %ld MiB)\n",
-                    qPrintable(path.section(QLatin1Char('/'), -1)), medianOf(runs), target, peakRssKb() / 1024,
+        std::printf("preview %-14s median %6.1f ms (target <= %d ms), %6.1f ms from a cold helper;"
+                    " this process's peak RSS %ld MiB (grew %ld MiB)\n",
+                    qPrintable(path.section(QLatin1Char('/'), -1)), medianOf(runs), target, coldMs, peakRssKb() / 1024,
                     (peakRssKb() - before) / 1024);
     }
     return 0;
