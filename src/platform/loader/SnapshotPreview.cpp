@@ -142,7 +142,7 @@ bool makeSnapshotPreview(int fd, const std::string& loader, int width, int heigh
     bool allowed = false;
     if (VipsSource* source = sourceFor(fd, snapshot)) {
         if (VipsImage* header = vips_image_new_from_source(source, "", "access", VIPS_ACCESS_SEQUENTIAL, nullptr)) {
-            // The loader that first recognised the file, which the limits
+            // Read by the loader its signature names, which the limits
             // above were chosen for.
             allowed = loaderOf(header).starts_with(loader) && withinLimits(header);
             g_object_unref(header);
