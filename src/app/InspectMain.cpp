@@ -6,6 +6,7 @@
 #include "app/inspect/InspectCore.h"
 #include "app/inspect/InspectOptions.h"
 #include "app/inspect/InspectOutput.h"
+#include "app/inspect/SetDpiRun.h"
 #include "platform/ImageTypes.h"
 #include "platform/JsonDefaultsStore.h"
 #include "platform/header/ImageFileReader.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QLoggingCategory>
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -108,6 +110,17 @@ int main(int argc, char** argv)
     }
 
     const platform::ImageFileReader reader;
+    if (options.writes()) {
+        const std::vector<SetDpiResult> results = setDpiOfFiles(walk.files, options, reader);
+        std::string out, errors;
+        writeSetDpiResults(out, errors, results, options.format, options.dryRun);
+        std::fputs(errors.c_str(), stderr);
+        if (!writeAll(stdout, out))
+            return cannotCheck;
+        const bool allWritten = std::all_of(results.begin(), results.end(),
+                                            [](const SetDpiResult& r) { return r.outcome.ok(); });
+        return allWritten ? allPass : someFail;
+    }
     std::vector<InspectRecord> records = measureFiles(walk.files, reader, options.wantsDetails(), options.jobs);
     if (setting)
         judgeAll(records, *setting);

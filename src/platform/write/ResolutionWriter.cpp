@@ -51,7 +51,7 @@ std::string folderOf(const std::string& path)
 {
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos)
-        return ".";
+        return {}; // the current folder, as the path names it
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
@@ -170,7 +170,7 @@ int makeTemporary(const std::string& folder, const std::string& name, std::strin
 
 void syncFolder(const std::string& folder)
 {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
