@@ -51,6 +51,20 @@ ResolutionPlan planResolution(const unsigned char* data, size_t size, int dpi)
     return plan;
 }
 
+SetDpiRefusal refusalByFormat(const unsigned char* start, size_t size)
+{
+    if (startsWith(start, size, "\xFF\xD8\xFF", 3) || startsWith(start, size, "\x89PNG\r\n\x1A\n", 8)
+        || startsWith(start, size, "II*\0", 4) || startsWith(start, size, "MM\0*", 4)
+        || startsWith(start, size, "II+\0", 4) || startsWith(start, size, "MM\0+", 4)
+        || startsWith(start, size, "8BPS", 4))
+        return SetDpiRefusal::None;
+    if (startsWith(start, size, "RIFF", 4) && startsWith(start, size, "WEBP", 4, 8))
+        return startsWith(start, size, "VP8X", 4, 12) ? SetDpiRefusal::None : SetDpiRefusal::WebpWithoutExif;
+    if (header::looksLikeBmp(start, size))
+        return size >= 18 && get32(start + 14, false) < 40 ? SetDpiRefusal::HeaderWithoutField : SetDpiRefusal::None;
+    return SetDpiRefusal::NoResolutionField;
+}
+
 bool normaliseEdits(std::vector<ByteEdit>& edits, size_t size)
 {
     std::stable_sort(edits.begin(), edits.end(), [](const ByteEdit& a, const ByteEdit& b) {

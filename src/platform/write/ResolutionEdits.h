@@ -52,6 +52,11 @@ inline constexpr int maxSettableDpi = 65535;
 // bytes, as the reader tells it.
 ResolutionPlan planResolution(const unsigned char* data, size_t size, int dpi);
 
+// What can be told from a file's first bytes (32 are enough): a format that
+// keeps no resolution, a simple WebP file or a BMP core header. None when
+// only the whole file can tell.
+SetDpiRefusal refusalByFormat(const unsigned char* start, size_t size);
+
 // The file as it is once the edits are made, in pieces: spans of the
 // original and inserted bytes, in order. For writing and for comparing.
 struct Piece {
