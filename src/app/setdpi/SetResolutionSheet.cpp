@@ -132,7 +132,7 @@ void SetResolutionSheet::start()
         platform::Panels::Alert alert;
         alert.style = platform::Panels::AlertStyle::Warning;
         alert.title = tr("Replace Originals");
-        alert.text = tr("Replace %n original file(s)?", nullptr, settable);
+        alert.text = settable == 1 ? tr("Replace 1 original file?") : tr("Replace %1 original files?").arg(settable);
         alert.informativeText = m_ui->backupCheck->isChecked()
             ? tr("Each original is kept as a backup beside it, its name ending in ~.")
             : tr("The originals are replaced by the files with the new resolution; no copy of them is kept.");
@@ -168,7 +168,7 @@ void SetResolutionSheet::writeNext()
     }
     if (m_next >= m_files.size()) {
         m_next = -1;
-        m_ui->statusLabel->setText(tr("Wrote %n file(s).", nullptr, int(m_written.size())));
+        m_ui->statusLabel->setText(tr("Files written: %1").arg(m_written.size()));
         m_ui->cancelButton->setText(tr("Close"));
         Q_EMIT finishedWriting(m_written);
         return;
