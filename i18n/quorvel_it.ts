@@ -653,6 +653,10 @@ Errate: %1</translation>
         <source>cancelled</source>
         <translation>annullato</translation>
     </message>
+    <message>
+        <source>this JPEG 2000 file refers to its own data by position; nothing in it can move</source>
+        <translation>questo file JPEG 2000 fa riferimento ai propri dati per posizione; nulla al suo interno può spostarsi</translation>
+    </message>
 </context>
 <context>
     <name>SetResolutionSheet</name>

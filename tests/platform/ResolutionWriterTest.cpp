@@ -3,6 +3,7 @@
 // also find every other tag as it was.
 #include "HandMadeImages.h"
 #include "HeaderTestSupport.h"
+#include "Jp2NetpbmFiles.h"
 #include "PsdBmpFiles.h"
 
 #include "platform/write/ResolutionWriter.h"
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 namespace quorvel::test {
@@ -116,6 +118,9 @@ void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.name; }
 const std::vector<const char*> jfifTags {"JFIF:XResolution", "JFIF:YResolution"};
 const std::vector<const char*> jfifChanges {"JFIF:ResolutionUnit", "JFIF:JFIFVersion"};
 const std::vector<const char*> exifTags {"IFD0:XResolution", "IFD0:YResolution"};
+const std::vector<const char*> jp2Changes {"Jpeg2000:DisplayXResolution", "Jpeg2000:DisplayYResolution", "Jpeg2000:DisplayXResolutionUnit",
+      "Jpeg2000:DisplayYResolutionUnit", "Jpeg2000:CaptureXResolution", "Jpeg2000:CaptureYResolution",
+      "Jpeg2000:CaptureXResolutionUnit", "Jpeg2000:CaptureYResolutionUnit"};
 const std::vector<const char*> psTags {"Photoshop:XResolution", "Photoshop:YResolution"};
 
 std::vector<const char*> plus(std::vector<const char*> a, const std::vector<const char*>& b)
@@ -220,6 +225,30 @@ const FormatCase formatCases[] = {
          return bmpBytes(r);
      },
      {}, {"File:PixelsPerMeterX", "File:PixelsPerMeterY"}},
+    {"Jp2WithDisplayResolution", ".jp2",
+     [] {
+         Jp2Recipe r;
+         r.display = Jp2Recipe::Resolution {2835, 1, 2835, 1, 0, 0};
+         return jp2Bytes(r);
+     },
+     {}, jp2Changes},
+    {"Jp2WithCaptureOnly", ".jp2",
+     [] {
+         Jp2Recipe r;
+         r.capture = Jp2Recipe::Resolution {2835, 1, 2835, 1, 0, 0};
+         r.extendedLengths = true;
+         return jp2Bytes(r);
+     },
+     {}, jp2Changes},
+    {"Jp2WithoutResolution", ".jp2", [] { return jp2Bytes(Jp2Recipe {}); }, {}, jp2Changes},
+    {"Jp2ExtendedLengthsWithoutResolution", ".jp2",
+     [] {
+         Jp2Recipe r;
+         r.extendedLengths = true;
+         r.codestreamRunsToEnd = false;
+         return jp2Bytes(r);
+     },
+     {}, jp2Changes},
     {"WebpExtendedWithExif", ".webp",
      [] { return fileBytes([](const std::string& p) { return writeWebp(p, 20, 13, exifBlock(exif72())); }, ".webp"); },
      exifTags, {"RIFF:ExifByteOrder", "File:FileSize"}},
@@ -294,6 +323,13 @@ TEST_P(FormatTest, ReadsBackTheAskedResolutionAndNothingElseChanges)
         if (std::string_view(c.suffix) == ".png") {
             EXPECT_EQ(now.value(QStringLiteral("PNG-pHYs:PixelsPerUnitX")).toInt(), 11811);
             EXPECT_EQ(now.value(QStringLiteral("PNG-pHYs:PixelUnits")).toInt(), 1);
+        }
+        if (std::string_view(c.suffix) == ".jp2") { // grid points per metre: value * 10^unit
+            for (const char* axis : {"X", "Y"}) {
+                const QString name = QStringLiteral("Jpeg2000:Display%1Resolution").arg(QLatin1String(axis));
+                const double perMetre = now.value(name).toDouble() * std::pow(10.0, now.value(name + QStringLiteral("Unit")).toDouble());
+                EXPECT_NEAR(perMetre * 0.0254, dpi, 0.001) << axis;
+            }
         }
         if (std::string_view(c.suffix) == ".bmp") {
             EXPECT_EQ(now.value(QStringLiteral("File:PixelsPerMeterY")).toInt(), 11811);
@@ -447,6 +483,21 @@ const RefusedCase refusedCases[] = {
          return poked(psdBytes(r), 34, {'X'});
      },
      SetDpiRefusal::Damaged},
+    {"Jpeg2000Codestream", [] { return jp2Bytes(Jp2Recipe {}, true); }, SetDpiRefusal::NoResolutionField},
+    {"Jp2BoxPastTheEnd",
+     [] {
+         Bytes b = jp2Bytes(Jp2Recipe {});
+         return poked(b, find(b, {'j', 'p', '2', 'h'}) - 4, {0x7F, 0xFF, 0xFF, 0xFF});
+     },
+     SetDpiRefusal::Damaged},
+    {"Jp2WithFragmentTable",
+     [] {
+         Bytes b = jp2Bytes(Jp2Recipe {});
+         const Bytes table = jp2Box("ftbl", jp2Box("flst", Bytes(14, 0)));
+         b.insert(b.begin() + long(find(b, {'j', 'p', '2', 'h'}) - 4), table.begin(), table.end());
+         return b;
+     },
+     SetDpiRefusal::RefersToPositions},
     {"WebpChunkPastTheEnd",
      [] {
          Bytes b = fileBytes([](const std::string& p) { return writeWebp(p, 20, 13, exifBlock(exif72())); }, ".webp");

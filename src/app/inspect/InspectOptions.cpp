@@ -326,8 +326,9 @@ SETTING THE RESOLUTION
         pixel, not another byte outside the fields that hold the resolution.
         JPEG (its JFIF, EXIF and Photoshop records; a JFIF segment is added
         when it has none), PNG, TIFF and BigTIFF, WebP with EXIF, layered
-        documents (PSD, PSB) and BMP. GIF and the formats read through the
-        loader helper keep no resolution that can be set and are refused.
+        documents (PSD, PSB), BMP and JPEG 2000 (its display resolution box).
+        GIF, bare JPEG 2000 codestreams, Netpbm and the formats read through
+        the loader helper keep no resolution that can be set and are refused.
         By default the result is a new file beside the original, named
         "NAME (N dpi).EXT"; a file of that name is never replaced. Each new
         file is read back before it gets its name: it must measure N dpi and

@@ -1,6 +1,7 @@
 #include "platform/write/ResolutionEdits.h"
 
 #include "platform/header/FormatReaders.h"
+#include "platform/header/Jp2Boxes.h"
 #include "platform/write/ByteOrder.h"
 
 #include <algorithm>
@@ -42,6 +43,8 @@ ResolutionPlan planResolution(const unsigned char* data, size_t size, int dpi)
         plan = detail::planPsd(data, size, dpi);
     else if (header::looksLikeBmp(data, size))
         plan = detail::planBmp(data, size, dpi);
+    else if (header::jp2::hasSignature(data, size))
+        plan = detail::planJp2(data, size, dpi);
     else
         return refused(SetDpiRefusal::NoResolutionField); // GIF and everything the helper reads
     if (plan.refusal == SetDpiRefusal::None && !normaliseEdits(plan.edits, size))
@@ -60,6 +63,8 @@ SetDpiRefusal refusalByFormat(const unsigned char* start, size_t size)
         return SetDpiRefusal::None;
     if (startsWith(start, size, "RIFF", 4) && startsWith(start, size, "WEBP", 4, 8))
         return startsWith(start, size, "VP8X", 4, 12) ? SetDpiRefusal::None : SetDpiRefusal::WebpWithoutExif;
+    if (header::jp2::hasSignature(start, size))
+        return SetDpiRefusal::None;
     if (header::looksLikeBmp(start, size))
         return size >= 18 && get32(start + 14, false) < 40 ? SetDpiRefusal::HeaderWithoutField : SetDpiRefusal::None;
     return SetDpiRefusal::NoResolutionField;
@@ -78,8 +83,9 @@ bool normaliseEdits(std::vector<ByteEdit>& edits, size_t size)
             const ByteEdit& last = out.back();
             if (last.offset == e.offset && last.removed == e.removed && last.inserted == e.inserted)
                 continue; // two fields that share one value
-            // An insertion at the end of a change, or two insertions at one place, are ambiguous.
-            if (e.offset < last.offset + last.removed || (e.offset == last.offset + last.removed && (e.removed == 0 || last.removed == 0)))
+            // Overlapping changes, or two insertions at one place (in which
+            // order?), mean the structure's offsets lie.
+            if (e.offset < last.offset + last.removed || (e.offset == last.offset && e.removed == 0 && last.removed == 0))
                 return false;
         }
         out.push_back(std::move(e));

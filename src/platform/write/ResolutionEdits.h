@@ -28,6 +28,7 @@ enum class SetDpiRefusal {
     WebpWithoutExif,    // a simple WebP file: no place for a resolution
     HeaderWithoutField, // a BMP core header, which records no resolution
     Damaged,            // a structure that is broken, cut short or points outside itself
+    RefersToPositions,  // a JPEG 2000 file that points into itself: nothing may move
     TooLarge,           // the change would take an offset past what the format can address
     DpiOutOfRange,
     Unreadable,         // the file cannot be opened or read
@@ -77,6 +78,7 @@ ResolutionPlan planTiff(const unsigned char* data, size_t size, int dpi);
 ResolutionPlan planWebp(const unsigned char* data, size_t size, int dpi);
 ResolutionPlan planPsd(const unsigned char* data, size_t size, int dpi);
 ResolutionPlan planBmp(const unsigned char* data, size_t size, int dpi);
+ResolutionPlan planJp2(const unsigned char* data, size_t size, int dpi);
 
 // A TIFF structure (a TIFF file, or the EXIF block of a JPEG or WebP file)
 // at `base` in the file: the resolution of its first directory set in place.

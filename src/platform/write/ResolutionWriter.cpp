@@ -415,6 +415,9 @@ QString refusalText(const SetDpiOutcome& outcome)
         return QCoreApplication::translate("SetResolution", "this bitmap's header has no resolution fields");
     case SetDpiRefusal::Damaged:
         return QCoreApplication::translate("SetResolution", "the file's structure is damaged; nothing was written");
+    case SetDpiRefusal::RefersToPositions:
+        return QCoreApplication::translate("SetResolution",
+                                           "this JPEG 2000 file refers to its own data by position; nothing in it can move");
     case SetDpiRefusal::TooLarge:
         return QCoreApplication::translate("SetResolution", "the file is too large for its format to take the change");
     case SetDpiRefusal::DpiOutOfRange:
