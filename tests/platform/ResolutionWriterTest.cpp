@@ -129,6 +129,19 @@ std::vector<const char*> plus(std::vector<const char*> a, const std::vector<cons
     return a;
 }
 
+// A simple WebP file of 20 x 13 made extended: a VP8X chunk with no flags
+// ahead of its image chunk.
+Bytes extendedWebpWithoutExif()
+{
+    Bytes b = fileBytes([](const std::string& p) { return writeWebp(p, 20, 13); }, ".webp");
+    const Bytes vp8x {'V', 'P', '8', 'X', 10, 0, 0, 0, 0, 0, 0, 0, 19, 0, 0, 12, 0, 0};
+    b.insert(b.begin() + 12, vp8x.begin(), vp8x.end());
+    const uint32_t riff = uint32_t(b.size() - 8);
+    for (int i = 0; i < 4; ++i)
+        b[size_t(4 + i)] = uint8_t(riff >> (8 * i));
+    return b;
+}
+
 const FormatCase formatCases[] = {
     {"JpegJfifOnly", ".jpg", [] { return jpegBytes(jpeg(true, 1)); }, jfifTags, jfifChanges},
     {"JpegJfifAspectOnly", ".jpg", [] { return jpegBytes(jpeg(true, 0)); }, jfifTags, jfifChanges},
@@ -249,6 +262,8 @@ const FormatCase formatCases[] = {
          return jp2Bytes(r);
      },
      {}, jp2Changes},
+    {"WebpExtendedWithoutExif", ".webp", [] { return extendedWebpWithoutExif(); }, exifTags,
+     {"IFD0:ResolutionUnit", "File:ExifByteOrder", "RIFF:WebP_Flags"}},
     {"WebpExtendedWithExif", ".webp",
      [] { return fileBytes([](const std::string& p) { return writeWebp(p, 20, 13, exifBlock(exif72())); }, ".webp"); },
      exifTags, {"RIFF:ExifByteOrder", "File:FileSize"}},
