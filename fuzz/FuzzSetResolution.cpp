@@ -5,6 +5,8 @@
 #include "platform/header/ImageFileReader.h"
 #include "platform/write/ResolutionWriter.h"
 
+#include <QLoggingCategory>
+
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -44,6 +46,11 @@ std::vector<uint8_t> contents(const fs::path& path)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    static const bool quiet = [] {
+        QLoggingCategory::setFilterRules(QStringLiteral("quorvel.*=false"));
+        return true;
+    }();
+    (void)quiet;
     const fs::path folder = scratchFolder();
     const fs::path original = folder / "input.img";
     {
