@@ -335,10 +335,10 @@ SETTING THE RESOLUTION
         the original's size and colour class, and hold exactly the bytes
         meant; otherwise it is removed.
 
-    --fit-print WIDTHxHEIGHT{mm|cm|in}
+    --fit-print SIZE
         Like --set-dpi, with for each file the largest whole dpi at which
-        its pixels cover that print size, either way round: 3600 x 2400
-        pixels for 12x8in get 300.
+        its pixels cover a print of SIZE, WIDTHxHEIGHT followed by mm, cm or
+        in, either way round: 3600 x 2400 pixels for 12x8in get 300.
 
     --output-dir DIR
         Write the new files into DIR instead of beside the originals.
