@@ -148,6 +148,23 @@ TEST_F(SetResolution, ReplacingOriginalsAsksFirstNamingTheCount)
     EXPECT_TRUE(QFile::exists(first + QLatin1Char('~')));
 }
 
+// Cancel stops before the next file: the one being written is finished.
+TEST_F(SetResolution, CancelStopsBeforeTheNextFile)
+{
+    selectFirstTwoRows();
+    ui()->setResolutionAction->trigger();
+    auto* sheet = mainWindow->findChild<SetResolutionSheet*>();
+    ASSERT_NE(sheet, nullptr);
+    QTest::mouseClick(sheet->form()->setButton, Qt::LeftButton);
+    ASSERT_TRUE(sheet->isWriting());
+    QTest::mouseClick(sheet->form()->cancelButton, Qt::LeftButton);
+    QTRY_VERIFY(!sheet->isWriting());
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("a-photo (300 dpi).jpg"))));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("b-photo (300 dpi).jpg"))));
+    EXPECT_EQ(sheet->form()->rowsTable->item(1, 4)->text(), QStringLiteral("cancelled: not written"));
+    QTRY_COMPARE(names().size(), 4);
+}
+
 TEST(SetResolutionRows, FlagsWhatStillFailsAndWhatCannotBeSet)
 {
     ImageRecord cmyk;
