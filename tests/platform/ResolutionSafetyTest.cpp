@@ -208,7 +208,9 @@ TEST(ReplaceOriginal, ALinkKeepsPointingAtTheReplacedFile)
     SetDpiJob job;
     job.path = link;
     job.mode = WriteMode::InPlace;
-    ASSERT_TRUE(folder.run(job).ok());
+    const SetDpiOutcome out = folder.run(job);
+    ASSERT_TRUE(out.ok());
+    EXPECT_EQ(out.writtenPath, link); // the name it was given by
     EXPECT_TRUE(QFileInfo(QString::fromStdString(link)).isSymLink());
     EXPECT_EQ(inspectedDpi(folder.file), 300);
 }

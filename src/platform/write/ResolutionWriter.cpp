@@ -323,7 +323,7 @@ SetDpiOutcome setRecordedResolution(const SetDpiJob& job, const ImageHeaderReade
             return refuse(outcome, SetDpiRefusal::TargetExists, target);
     }
     if (job.dryRun) {
-        outcome.writtenPath = target;
+        outcome.writtenPath = job.mode == WriteMode::InPlace ? job.path : target;
         return outcome;
     }
 
@@ -396,7 +396,8 @@ SetDpiOutcome setRecordedResolution(const SetDpiJob& job, const ImageHeaderReade
     }
     if (job.mode == WriteMode::InPlace)
         syncFolder(folder);
-    outcome.writtenPath = target;
+    // Replaced in place: the file keeps the name it was given by.
+    outcome.writtenPath = job.mode == WriteMode::InPlace ? job.path : target;
     qCInfo(lcPlatform) << "Set resolution:" << path.c_str() << "->" << target.c_str() << job.dpi << "dpi";
     return outcome;
 }
