@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QLoggingCategory>
 
 #include <algorithm>
@@ -112,6 +113,8 @@ int main(int argc, char** argv)
 
     const platform::ImageFileReader reader;
     if (options.writes()) {
+        if (options.outputDir && !QFileInfo(QFile::decodeName(QByteArray::fromStdString(*options.outputDir))).isDir())
+            return usageError("--output-dir " + *options.outputDir + ": no such folder");
         const std::vector<SetDpiResult> results = setDpiOfFiles(walk.files, options, reader);
         std::string out, errors;
         writeSetDpiResults(out, errors, results, options.format, options.dryRun);

@@ -136,6 +136,9 @@ TEST_F(SetDpiTool, DryRunAndOutputFolderWriteOnlyWhereAsked)
     EXPECT_FALSE(list[1].toObject().value(QStringLiteral("error")).toString().isEmpty());
     EXPECT_EQ(files(), before);
 
+    const ToolRun noFolder = run({QStringLiteral("--set-dpi"), QStringLiteral("240"), QStringLiteral("--output-dir"),
+                                  QStringLiteral("out"), QStringLiteral("photo.jpg")});
+    EXPECT_EQ(noFolder.code, 2);
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("out")));
     const ToolRun r = run({QStringLiteral("--set-dpi"), QStringLiteral("240"), QStringLiteral("--output-dir"),
                            QStringLiteral("out"), QStringLiteral("photo.jpg")});

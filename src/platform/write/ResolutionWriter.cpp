@@ -182,15 +182,6 @@ int makeTemporary(const std::string& folder, const std::string& name, std::strin
     return fd;
 }
 
-void syncFolder(const std::string& folder)
-{
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 // Gives the new file its name without replacing anything already there.
 bool linkNew(const std::string& from, const std::string& to, int& error)
 {
@@ -394,8 +385,8 @@ SetDpiOutcome setRecordedResolution(const SetDpiJob& job, const ImageHeaderReade
             return fail(error == EEXIST ? SetDpiRefusal::TargetExists : SetDpiRefusal::WriteFailed,
                         error == EEXIST ? target : systemError(error));
     }
-    if (job.mode == WriteMode::InPlace)
-        syncFolder(folder);
+    // The folder itself is not flushed: after a crash the name holds either
+    // the original or the new file, and both were complete on disk.
     // Replaced in place: the file keeps the name it was given by.
     outcome.writtenPath = job.mode == WriteMode::InPlace ? job.path : target;
     qCInfo(lcPlatform) << "Set resolution:" << path.c_str() << "->" << target.c_str() << job.dpi << "dpi";
