@@ -6,7 +6,7 @@
 //   - 1,000 small JPEG files replaced in place on two threads.
 //
 //   bench/set_resolution_bench [folder]   (default: a temporary folder)
-#include "platform/VipsRuntime.h"
+#include "support/VipsStart.h"
 #include "platform/header/ImageFileReader.h"
 #include "platform/write/ResolutionWriter.h"
 
@@ -68,7 +68,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("quorvel.*.info=false"));
-    platform::ensureVipsStarted();
+    test::ensureVipsStarted();
     QTemporaryDir scratch;
     const std::string folder = argc > 1 ? argv[1] : scratch.path().toStdString();
     const platform::ImageFileReader reader;
