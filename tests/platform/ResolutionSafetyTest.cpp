@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace quorvel::test {
@@ -77,6 +78,20 @@ TEST(ReplaceOriginal, WritesInPlaceKeepingModeAndTimeAndABackup)
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(st.st_mtim.tv_sec, 1500000000);
     EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
+}
+
+TEST(ReplaceOriginal, KeepsExtendedAttributes)
+{
+    Folder folder("attributes");
+    const char value[] = "kept";
+    if (::setxattr(folder.file.c_str(), "user.quorvel.test", value, sizeof value, 0) != 0)
+        GTEST_SKIP() << "this file system keeps no user attributes";
+    SetDpiJob job;
+    job.mode = WriteMode::InPlace;
+    ASSERT_TRUE(folder.run(job).ok());
+    char read[16] = {};
+    EXPECT_EQ(::getxattr(folder.file.c_str(), "user.quorvel.test", read, sizeof read), ssize_t(sizeof value));
+    EXPECT_STREQ(read, value);
 }
 
 TEST(ReplaceOriginal, FailureAtAnyPointLeavesTheOriginal)

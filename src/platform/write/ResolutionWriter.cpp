@@ -17,6 +17,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace quorvel::platform::write {
@@ -182,6 +183,34 @@ int makeTemporary(const std::string& folder, const std::string& name, std::strin
     return fd;
 }
 
+// The original's extended attributes (access control lists, labels, tags
+// that file managers keep) on the file that replaces it, as far as the file
+// system lets them be set.
+void copyAttributes(int from, int to)
+{
+    std::vector<char> names(4096);
+    ssize_t length = ::flistxattr(from, names.data(), names.size());
+    if (length < 0 && errno == ERANGE) {
+        const ssize_t needed = ::flistxattr(from, nullptr, 0);
+        if (needed <= 0)
+            return;
+        names.resize(size_t(needed));
+        length = ::flistxattr(from, names.data(), names.size());
+    }
+    if (length <= 0)
+        return;
+    std::vector<char> value;
+    for (const char* name = names.data(); name < names.data() + length; name += std::strlen(name) + 1) {
+        const ssize_t size = ::fgetxattr(from, name, nullptr, 0);
+        if (size < 0 || size > (1 << 20))
+            continue;
+        value.resize(size_t(size) + 1);
+        const ssize_t got = ::fgetxattr(from, name, value.data(), value.size());
+        if (got >= 0)
+            (void)::fsetxattr(to, name, value.data(), size_t(got), 0);
+    }
+}
+
 // Gives the new file its name without replacing anything already there.
 bool linkNew(const std::string& from, const std::string& to, int& error)
 {
@@ -344,6 +373,11 @@ SetDpiOutcome setRecordedResolution(const SetDpiJob& job, const ImageHeaderReade
         // only root can give a file to someone else.
         if (::fchown(fd, st.st_uid, st.st_gid) != 0)
             (void)!::fchown(fd, uid_t(-1), st.st_gid);
+        const int original = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (original >= 0) {
+            copyAttributes(original, fd);
+            ::close(original);
+        }
         const struct timespec times[2] = {st.st_atim, st.st_mtim};
         if (::futimens(fd, times) != 0)
             ok = false, error = errno;
