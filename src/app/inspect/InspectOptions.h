@@ -11,6 +11,12 @@ namespace quorvel::inspect {
 
 enum class OutputFormat { Lines, Tsv, Csv, Json };
 
+// --fit-print: a print size, in inches whatever unit it was given in.
+struct PrintArea {
+    double widthInches = 0.0;
+    double heightInches = 0.0;
+};
+
 // What the command line asks for.
 struct InspectOptions {
     std::vector<std::string> paths;
@@ -31,6 +37,15 @@ struct InspectOptions {
     std::optional<int> inkLimit;
     std::optional<std::string> requireProfile; // the text the description must contain; empty: any profile
     bool noAlpha = false;
+    // Setting the recorded resolution instead of measuring.
+    std::optional<int> setDpi;
+    std::optional<PrintArea> fitPrint; // the dpi that makes each file cover it
+    std::optional<std::string> outputDir;
+    bool inPlace = false;
+    bool backup = false;
+    bool dryRun = false;
+
+    bool writes() const { return setDpi || fitPrint; }
 
     bool demandsGiven() const { return printSize || bleedMm || inkLimit || requireProfile || noAlpha; }
     // A setting is judged against when one is named or built.
