@@ -4,6 +4,7 @@
 #include "app/SettingPicker.h"
 #include "app/overview/BatchModel.h"
 #include "app/overview/MeasureStore.h"
+#include "app/overview/ThumbnailMaker.h"
 #include "settings/PrefManager.h"
 
 #include "ui_DeleteSettingSheet.h"
@@ -365,6 +366,29 @@ TEST_F(OverviewKeys, ArrowAndPageKeysInTheTableMoveTheTableNotTheInspector)
     EXPECT_EQ(info->contatore(), 1);
     QTest::keyClick(ui()->namesLocation, Qt::Key_Right);
     EXPECT_EQ(info->contatore(), 2);
+}
+
+TEST(Thumbnails, ANewBatchsThumbnailsStartAtOnceAndTheOldOnesAreDropped)
+{
+    QTemporaryDir dir;
+    const QString old = dir.filePath(QStringLiteral("old.png"));
+    const QString fresh = dir.filePath(QStringLiteral("fresh.png"));
+    ASSERT_TRUE(writeTestImage(old, {.height = 400}));
+    ASSERT_TRUE(writeTestImage(fresh, {.height = 30}));
+
+    ThumbnailMaker maker(QSize(40, 40));
+    QList<int> ready;
+    QObject::connect(&maker, &ThumbnailMaker::ready, [&](int row) { ready << row; });
+    EXPECT_FALSE(maker.thumbnail(7, old).has_value());
+    maker.reset();
+    // The old batch's job may still run: the new batch's does not wait for it.
+    EXPECT_FALSE(maker.thumbnail(0, fresh).has_value());
+    EXPECT_EQ(maker.waiting(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ready.isEmpty(); }, 20000));
+    EXPECT_TRUE(maker.thumbnail(0, fresh).has_value());
+    maker.waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(ready.contains(7)) << "nothing of the old batch reaches the new one";
 }
 
 } // namespace
