@@ -11,6 +11,7 @@
 #include "ui_SettingNameSheet.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QTest>
@@ -331,6 +332,28 @@ TEST_F(Overview, ADeleteInThePreferencesShowsEverywhereAtOnce)
     EXPECT_EQ(ui()->checkingAgainst->currentText(), QStringLiteral("None"));
     EXPECT_EQ(cell("c-photo.jpg", BatchModel::VerdictColumn), QStringLiteral("Fails: dpi"));
     EXPECT_EQ(ui()->verdictBanner->text(), QStringLiteral("Fails None: 300 dpi, needs 600"));
+}
+
+TEST_F(Overview, UnreadableFilesSayWhyInTheirOwnWords)
+{
+    const QString folder = dir.filePath(QStringLiteral("sub"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString missing = dir.filePath(QStringLiteral("never-there.png"));
+    pickWithKeys(ui()->checkingAgainst, QStringLiteral("Pre-Press"));
+    info->createFromDragAndDrop({folder, missing, photo});
+    QTRY_COMPARE(info->overview()->counts().pending, 0);
+
+    EXPECT_EQ(ui()->verdictBanner->text(), QStringLiteral("Unreadable: a folder, not an image"));
+    QTest::mouseClick(ui()->nextButton, Qt::LeftButton);
+    EXPECT_EQ(ui()->verdictBanner->text(), QStringLiteral("Unreadable: not found"));
+    QTest::mouseClick(ui()->nextButton, Qt::LeftButton);
+    EXPECT_EQ(ui()->verdictBanner->text(), QStringLiteral("Fails Pre-Press: colour space RGB, needs CMYK"));
+
+    // Read, then gone: that file is no longer there.
+    ASSERT_TRUE(QFile::remove(photo));
+    QTest::mouseClick(ui()->prevButton, Qt::LeftButton);
+    QTest::mouseClick(ui()->nextButton, Qt::LeftButton);
+    EXPECT_EQ(ui()->verdictBanner->text(), QStringLiteral("Unreadable: no longer there"));
 }
 
 // The step keys of the window step the inspector; in the table they are the table's.
