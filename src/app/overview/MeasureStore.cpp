@@ -1,8 +1,8 @@
 #include "app/overview/MeasureStore.h"
 
-#include <QDateTime>
 #include <QFile>
-#include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace quorvel {
 
@@ -13,10 +13,10 @@ MeasureStore::MeasureStore(const ImageHeaderReader& reader)
 
 MeasureStore::Stamp MeasureStore::stampOf(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return {};
-    return {true, info.size(), info.lastModified().toMSecsSinceEpoch()};
+    return {true, qint64(info.st_size), qint64(info.st_mtim.tv_sec), qint64(info.st_mtim.tv_nsec)};
 }
 
 ImageRecord MeasureStore::record(const QString& path)

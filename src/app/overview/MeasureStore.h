@@ -2,11 +2,12 @@
 
 #include "check/ImageRecord.h"
 
+#include <QHash>
 #include <QString>
 
 #include <condition_variable>
 #include <mutex>
-#include <map>
+#include <unordered_map>
 
 namespace quorvel {
 
@@ -33,7 +34,8 @@ private:
     struct Stamp {
         bool exists = false;
         qint64 size = -1;
-        qint64 modified = 0; // milliseconds since the epoch
+        qint64 modifiedSeconds = 0;
+        qint64 modifiedNanoseconds = 0;
         bool operator==(const Stamp&) const = default;
     };
     struct Entry {
@@ -48,7 +50,7 @@ private:
     const ImageHeaderReader& m_reader;
     mutable std::mutex m_mutex;
     std::condition_variable m_readDone;
-    std::map<QString, Entry> m_entries; // entries stay where they are as others are added
+    std::unordered_map<QString, Entry> m_entries; // entries stay where they are as others are added
 };
 
 } // namespace quorvel
