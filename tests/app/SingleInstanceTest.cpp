@@ -150,7 +150,7 @@ TEST(RunningCopy, AnswersTheOpenCallBeforeTheFilesAreChecked)
     bool answeredBeforeTheCheck = false;
     QObject::connect(&running, &platform::AppInstance::openRequested, [&](const QStringList& files) {
         // The check of the files starts here: the caller must have its answer already.
-        answeredBeforeTheCheck = QTest::qWaitFor([&] { return answer.isFinished(); }, 5000);
+        answeredBeforeTheCheck = QTest::qWaitFor([&] { return answer.isFinished(); }, 15000);
         opened = files;
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.isEmpty(); }, 20000));
