@@ -1,5 +1,6 @@
 #include "app/overview/BatchMeasurer.h"
 
+#include "app/overview/MeasureStore.h"
 #include "platform/BackgroundThread.h"
 
 #include <QFile>
@@ -43,15 +44,15 @@ void BatchMeasurer::cancelInk()
     m_inkCancelled = std::make_shared<std::atomic<bool>>(false);
 }
 
-void BatchMeasurer::startInk(const QList<QPair<int, QString>>& files, const ImageHeaderReader& reader)
+void BatchMeasurer::startInk(const QList<QPair<int, QString>>& files, std::shared_ptr<MeasureStore> measures)
 {
     const std::shared_ptr<std::atomic<bool>> cancelled = m_inkCancelled;
     for (const auto& [row, path] : files) {
-        m_inkPool.start([this, row, path, cancelled, &reader] {
+        m_inkPool.start([this, row, path, cancelled, measures] {
             if (cancelled->load())
                 return;
             platform::yieldToInterface();
-            std::optional<InkStatistics> read = reader.readInk(QFile::encodeName(path).toStdString());
+            std::optional<InkStatistics> read = measures->reader().readInk(QFile::encodeName(path).toStdString());
             std::shared_ptr<const InkStatistics> ink;
             if (read)
                 ink = std::make_shared<const InkStatistics>(std::move(*read));
@@ -63,7 +64,7 @@ void BatchMeasurer::startInk(const QList<QPair<int, QString>>& files, const Imag
     }
 }
 
-void BatchMeasurer::start(const QStringList& files, const ImageHeaderReader& reader)
+void BatchMeasurer::start(const QStringList& files, std::shared_ptr<MeasureStore> measures)
 {
     cancel();
     auto cancelled = std::make_shared<std::atomic<bool>>(false);
@@ -75,15 +76,14 @@ void BatchMeasurer::start(const QStringList& files, const ImageHeaderReader& rea
     const int slice = std::clamp(count / (m_pool.maxThreadCount() * 8), 1, 64);
     for (int first = 0; first < count; first += slice) {
         const QStringList paths = files.mid(first, slice);
-        m_pool.start([this, paths, first, cancelled, &reader] {
+        m_pool.start([this, paths, first, cancelled, measures] {
             platform::yieldToInterface();
             QList<ImageRecord> records;
             records.reserve(paths.size());
             for (const QString& path : paths) {
                 if (cancelled->load())
                     return;
-                // With the details: the print checks and their columns need them.
-                records.append(recordImage(QFile::encodeName(path).toStdString(), reader, true));
+                records.append(measures->record(path));
             }
             QMetaObject::invokeMethod(this, [this, first, records, cancelled] {
                 if (!cancelled->load())

@@ -12,6 +12,8 @@
 
 namespace quorvel {
 
+class MeasureStore;
+
 // Measures a batch in the background on every core, a slice of files per
 // task, and hands the measures to the main thread slice by slice as they
 // are done. Starting again or cancelling drops whatever is still owed.
@@ -21,19 +23,20 @@ public:
     explicit BatchMeasurer(QObject* parent = nullptr);
     ~BatchMeasurer() override;
 
-    // `reader` must outlive the measure (or a cancel followed by waitForDone).
-    void start(const QStringList& files, const ImageHeaderReader& reader);
+    // Takes each file's record from `measures`, which reads only what it has
+    // not read yet.
+    void start(const QStringList& files, std::shared_ptr<MeasureStore> measures);
     void cancel();
     void waitForDone();
 
     // Reads the total ink of these files (row, path), one at a time on a
     // thread of its own: each read decodes a whole image. Adds to what is
     // still owed; cancelInk drops it all.
-    void startInk(const QList<QPair<int, QString>>& files, const ImageHeaderReader& reader);
+    void startInk(const QList<QPair<int, QString>>& files, std::shared_ptr<MeasureStore> measures);
     void cancelInk();
 
 Q_SIGNALS:
-    // The records (not judged) of files first, first + 1, ... in batch
+    // The records (with details, not judged) of files first, first + 1, ... in batch
     // order; on the main thread.
     void measured(int first, const QList<ImageRecord>& records);
     // A row's total ink, absent when it could not be read; on the main thread.
