@@ -425,6 +425,7 @@ TEST(Thumbnails, ANewBatchsThumbnailsStartAtOnceAndTheOldOnesAreDropped)
     maker.waitForDone();
     QCoreApplication::processEvents();
     EXPECT_FALSE(ready.contains(7)) << "nothing of the old batch reaches the new one";
+}
 
 TEST_F(Overview, PrintChecksShowInTheVerdictsTheBannerAndTheOptionalColumns)
 {
