@@ -2,6 +2,7 @@
 #include "app/inspect/InspectOptions.h"
 #include "platform/header/ImageFileReader.h"
 #include "support/TestImages.h"
+#include "app/JsonSchemaSubset.h"
 
 #include <QDir>
 #include <QFile>
@@ -112,6 +113,8 @@ TEST_F(SetDpiTool, InPlaceWithBackupAndJson)
                            QStringLiteral("--backup"), QStringLiteral("--format"), QStringLiteral("json"),
                            QStringLiteral("photo.jpg")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const SchemaValidator schema = schemaFrom(QStringLiteral(QUORVEL_SET_DPI_JSON_SCHEMA));
+    EXPECT_EQ(schema.validate(QJsonDocument::fromJson(r.out).object()), QStringList{});
     const QJsonArray list = QJsonDocument::fromJson(r.out).object().value(QStringLiteral("files")).toArray();
     ASSERT_EQ(list.size(), 1);
     const QJsonObject file = list[0].toObject();
@@ -130,6 +133,8 @@ TEST_F(SetDpiTool, DryRunAndOutputFolderWriteOnlyWhereAsked)
     const ToolRun dry = run({QStringLiteral("--set-dpi"), QStringLiteral("240"), QStringLiteral("--dry-run"),
                              QStringLiteral("--format=json"), QStringLiteral("photo.jpg"), QStringLiteral("anim.gif")});
     EXPECT_EQ(dry.code, 1);
+    EXPECT_EQ(schemaFrom(QStringLiteral(QUORVEL_SET_DPI_JSON_SCHEMA)).validate(QJsonDocument::fromJson(dry.out).object()),
+              QStringList{});
     const QJsonArray list = QJsonDocument::fromJson(dry.out).object().value(QStringLiteral("files")).toArray();
     ASSERT_EQ(list.size(), 2);
     EXPECT_FALSE(list[0].toObject().value(QStringLiteral("written")).toBool());

@@ -108,6 +108,7 @@ void writeSetDpiResults(std::string& out, std::string& errors, const std::vector
             files.append(o);
         }
         QJsonObject document;
+        document[QStringLiteral("schema")] = QStringLiteral("quorvel-inspect-set-dpi/1");
         document[QStringLiteral("dry_run")] = dryRun;
         document[QStringLiteral("files")] = files;
         out += QJsonDocument(document).toJson(QJsonDocument::Indented).toStdString();
