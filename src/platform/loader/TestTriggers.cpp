@@ -1,5 +1,7 @@
 #include "platform/loader/TestTriggers.h"
 
+#include "platform/loader/Confinement.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -64,7 +66,7 @@ bool testTrigger(int fd, const Request& request)
         Writer w;
         writeHeader(w, header, nullptr);
         ::close(fd);
-        sendReply(3, w.data());
+        sendReply(childSocket, request.number, w.data());
         return true;
     }
     return false;
