@@ -1,0 +1,298 @@
+// The loader helper's children as a hostile file's exploit would drive them:
+// every attempt to reach beyond the one file fails or ends the child; a
+// child that lies in its reply, queues another, sends a descriptor or stalls
+// costs its own file only; an interactive check gets through while
+// background work holds every other child.
+#include "check/ImageMeasure.h"
+#include "platform/header/ImageFileReader.h"
+#include "platform/loader/LoaderClient.h"
+#include "support/TestImages.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <future>
+#include <thread>
+#include <vector>
+
+#include <signal.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace quorvel::test {
+namespace {
+
+using namespace std::chrono_literals;
+namespace loader = platform::loader;
+
+// The test build of the helper, whose trigger files make its children
+// misbehave, for the duration of a test.
+class TestHelper : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        const char* usual = std::getenv("QUORVEL_LOADER");
+        m_usual = usual ? usual : "";
+        ::setenv("QUORVEL_LOADER", QUORVEL_LOADER_TEST_BINARY, 1);
+        loader::stopIdleHelpers();
+        loader::setHelperTimeouts({3000ms, 6000ms});
+    }
+
+    void TearDown() override
+    {
+        if (m_usual.empty())
+            ::unsetenv("QUORVEL_LOADER");
+        else
+            ::setenv("QUORVEL_LOADER", m_usual.c_str(), 1);
+        loader::stopIdleHelpers();
+        loader::setHelperTimeouts({});
+    }
+
+    std::string file(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = dir.filePath(name);
+        QFile out(path);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+        return QFile::encodeName(path).toStdString();
+    }
+
+    std::string goodFile(const QString& name)
+    {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(writeTestImage(path, {.width = 12, .height = 10}));
+        return QFile::encodeName(path).toStdString();
+    }
+
+    QTemporaryDir dir;
+    platform::ImageFileReader reader;
+
+private:
+    std::string m_usual;
+};
+
+long maxResidentKiB()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+using HostileReplies = TestHelper;
+
+// Each lie costs its own file, and the good file after it measures as
+// itself: nothing a child queued or claimed reaches another request.
+TEST_F(HostileReplies, CostOnlyTheirOwnFile)
+{
+    loader::setHelperTimeouts({3000ms, 3000ms});
+    const std::string good = goodFile(QStringLiteral("good.jp2"));
+    struct Row {
+        const char* trigger;
+        UnreadableReason reason;
+    };
+    const Row rows[] = {
+        {"QUORVEL-TEST-EXTRA", UnreadableReason::Damaged},      // a second reply behind the first
+        {"QUORVEL-TEST-NUMBER", UnreadableReason::Damaged},     // another request's number
+        {"QUORVEL-TEST-FORGE", UnreadableReason::Damaged},      // a colour space no image has
+        {"QUORVEL-TEST-DESCRIPTOR", UnreadableReason::Damaged}, // a descriptor along with the reply
+        {"QUORVEL-TEST-HUGE", UnreadableReason::TimedOut},      // the largest length, then silence
+        {"QUORVEL-TEST-LINGER", UnreadableReason::None},        // a good answer, then it stays
+    };
+    const long before = maxResidentKiB();
+    for (const Row& row : rows) {
+        const std::string hostile = file(QStringLiteral("hostile.jp2"), row.trigger);
+        const ImageMeasure m = measureImage(hostile, reader);
+        EXPECT_EQ(m.unreadableReason, row.reason) << row.trigger;
+        EXPECT_EQ(m.pixelsHigh, row.reason == UnreadableReason::None ? 1 : 0) << row.trigger;
+        const ImageMeasure next = measureImage(good, reader);
+        EXPECT_EQ(next.unreadableReason, UnreadableReason::None) << "after " << row.trigger;
+        EXPECT_EQ(next.pixelsHigh, 10) << "after " << row.trigger;
+        EXPECT_EQ(next.pixelsWide, 12) << "after " << row.trigger;
+        EXPECT_EQ(next.colourSpaceName.value_or(""), "CalibratedRGB") << "after " << row.trigger;
+    }
+    // A preview's claim of 64 MiB, then silence: nothing allocated up front.
+    const std::string huge = file(QStringLiteral("huge.jp2"), "QUORVEL-TEST-HUGE");
+    loader::Preview preview;
+    const int fd = ::open(huge.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    EXPECT_FALSE(loader::makePreviewThroughHelper(fd, loader::maxPreviewSide, loader::maxPreviewSide, preview));
+    ::close(fd);
+    EXPECT_LT(maxResidentKiB() - before, 32 * 1024);
+    EXPECT_EQ(loader::runningHelperRequests(), 0);
+}
+
+// What quorvel-inspect prints for the helper's files: one line per file,
+// each naming its own file, nothing a child forged, no control character.
+TEST_F(HostileReplies, InspectPrintsNoForgedLine)
+{
+    std::vector<std::string> paths;
+    const char* triggers[] = {"QUORVEL-TEST-EXTRA", "QUORVEL-TEST-FORGE", "QUORVEL-TEST-NUMBER",
+                              "QUORVEL-TEST-DESCRIPTOR", "QUORVEL-TEST-LINGER", "QUORVEL-TEST-CRASH"};
+    for (int i = 0; i < int(std::size(triggers)); ++i) {
+        paths.push_back(goodFile(QStringLiteral("good%1.jp2").arg(i)));
+        paths.push_back(file(QStringLiteral("hostile%1.jp2").arg(i), triggers[i]));
+    }
+    QStringList arguments;
+    for (const std::string& path : paths)
+        arguments << QFile::decodeName(path.c_str());
+    QProcess inspect;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUORVEL_LOADER"), QStringLiteral(QUORVEL_LOADER_TEST_BINARY));
+    inspect.setProcessEnvironment(env);
+    inspect.start(QStringLiteral(QUORVEL_INSPECT_BINARY), arguments);
+    // Far beyond the header time-out of every file: it must end by itself.
+    ASSERT_TRUE(inspect.waitForFinished(120000));
+    const QByteArray out = inspect.readAllStandardOutput();
+    for (const char c : out)
+        EXPECT_TRUE(c == '\n' || c == '\t' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F)) << int(c);
+    const QList<QByteArray> lines = out.split('\n');
+    ASSERT_EQ(lines.size(), qsizetype(paths.size() + 1)) << out.constData();
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const QList<QByteArray> fields = lines[qsizetype(i)].split('\t');
+        ASSERT_GE(fields.size(), 3) << lines[qsizetype(i)].constData();
+        EXPECT_EQ(fields[0].toStdString(), paths[i]);
+        const bool good = i % 2 == 0;
+        const bool lingers = i == 9; // its answer was good
+        EXPECT_EQ(fields[1], good ? "10" : lingers ? "1" : "0") << paths[i];
+        EXPECT_EQ(fields[2], good ? "12" : lingers ? "1" : "0") << paths[i];
+    }
+}
+
+// A loader that fills standard error measures the same whether the
+// program's stderr is a terminal, a pipe or a regular file.
+TEST_F(HostileReplies, WarningsOnStderrChangeNothing)
+{
+    const std::string warns = file(QStringLiteral("warns.jp2"), "QUORVEL-TEST-WARN");
+    QByteArray outputs[2];
+    for (int toFile = 0; toFile < 2; ++toFile) {
+        QProcess inspect;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QUORVEL_LOADER"), QStringLiteral(QUORVEL_LOADER_TEST_BINARY));
+        inspect.setProcessEnvironment(env);
+        if (toFile)
+            inspect.setStandardErrorFile(dir.filePath(QStringLiteral("stderr.log")));
+        inspect.start(QStringLiteral(QUORVEL_INSPECT_BINARY), {QFile::decodeName(warns.c_str())});
+        ASSERT_TRUE(inspect.waitForFinished(60000));
+        outputs[toFile] = inspect.readAllStandardOutput();
+    }
+    EXPECT_EQ(outputs[0], outputs[1]);
+    EXPECT_TRUE(outputs[1].contains("\t1\t1\t")) << outputs[1].constData();
+}
+
+// Every way out that an exploit inside a decoder would try, each in a child
+// of its own: the call fails or the child is killed, the file is unreadable,
+// and nothing outside changed.
+class ConfinedChild : public TestHelper {
+protected:
+    void SetUp() override
+    {
+        TestHelper::SetUp();
+        m_sibling = ::fork();
+        if (m_sibling == 0) {
+            for (;;)
+                ::pause();
+        }
+        ASSERT_GT(m_sibling, 0);
+        m_target = file(QStringLiteral("owned.txt"), "the user's own file\n");
+        ::chmod(m_target.c_str(), 0600);
+        struct stat info {};
+        ASSERT_EQ(::stat(m_target.c_str(), &info), 0);
+        m_targetBefore = info;
+    }
+
+    void TearDown() override
+    {
+        if (m_sibling > 0) {
+            ::kill(m_sibling, SIGKILL);
+            ::waitpid(m_sibling, nullptr, 0);
+        }
+        TestHelper::TearDown();
+    }
+
+    pid_t m_sibling = -1;
+    std::string m_target;
+    struct stat m_targetBefore {};
+};
+
+TEST_F(ConfinedChild, EveryEscapeFailsAndCostsOnlyItsFile)
+{
+    const std::string good = goodFile(QStringLiteral("good.jp2"));
+    // Proof that the probe runs: an attempt at nothing succeeds.
+    const std::string control = file(QStringLiteral("control.jp2"), "QUORVEL-TEST-ESCAPE none 0 /");
+    ASSERT_TRUE(reader.readHeader(control).readable);
+
+    const char* attempts[] = {"tiocsti-tty", "tiocsti-stderr", "kill",       "tgkill",     "sigqueue",
+                              "pidfd-signal", "prlimit",       "setpriority", "chmod",      "fchmodat2",
+                              "utimensat",    "setxattr",      "parent-mem", "parent-fd",  "read-other",
+                              "write-file",   "shm",           "mqueue",     "socket",     "connect",
+                              "execve",       "fork",          "io-uring",   "ptrace",     "write-stdout",
+                              "write-image",  "root",
+#if !defined(__SANITIZE_ADDRESS__)
+                              "alloc-2g", // the sanitizer's shadow takes the address space
+#endif
+    };
+    const int priorityBefore = ::getpriority(PRIO_PROCESS, id_t(m_sibling));
+    for (const char* attempt : attempts) {
+        // The test process's own /proc entries stand for the program's.
+        const pid_t pid = std::string_view(attempt).starts_with("parent-") ? ::getpid() : m_sibling;
+        const std::string probe = file(QStringLiteral("probe.jp2"), QByteArray("QUORVEL-TEST-ESCAPE ") + attempt + ' '
+                                                                         + QByteArray::number(pid) + ' '
+                                                                         + QByteArray(m_target.c_str()));
+        const ImageHeader header = reader.readHeader(probe);
+        EXPECT_FALSE(header.readable) << attempt << " succeeded";
+        EXPECT_NE(header.unreadableReason, UnreadableReason::None) << attempt;
+        EXPECT_EQ(reader.readHeader(good).pixelsHigh, 10) << "after " << attempt;
+    }
+    // Nothing outside changed.
+    EXPECT_EQ(::waitpid(m_sibling, nullptr, WNOHANG), 0) << "the sibling was signalled";
+    EXPECT_EQ(::getpriority(PRIO_PROCESS, id_t(m_sibling)), priorityBefore);
+    struct stat after {};
+    ASSERT_EQ(::stat(m_target.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode, m_targetBefore.st_mode);
+    EXPECT_EQ(after.st_mtim.tv_sec, m_targetBefore.st_mtim.tv_sec);
+    EXPECT_EQ(after.st_mtim.tv_nsec, m_targetBefore.st_mtim.tv_nsec);
+    EXPECT_LT(::getxattr(m_target.c_str(), "user.quorvel", nullptr, 0), 0);
+    EXPECT_NE(::access((m_target + ".written").c_str(), F_OK), 0);
+    EXPECT_NE(::access("/dev/mqueue/quorvel-probe", F_OK), 0);
+}
+
+using InteractiveLane = TestHelper;
+
+// Background requests hold every child a core allows, each stuck on a file
+// that never answers; the inspector's check still gets through at once.
+TEST_F(InteractiveLane, GetsThroughWhileBackgroundWorkHoldsEveryChild)
+{
+    loader::setHelperTimeouts({6000ms, 6000ms});
+    const std::string hang = file(QStringLiteral("hang.jp2"), "QUORVEL-TEST-HANG");
+    const std::string good = goodFile(QStringLiteral("good.jp2"));
+    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<std::future<ImageHeader>> background;
+    for (int i = 0; i < cores; ++i)
+        background.push_back(std::async(std::launch::async, [&] { return reader.readHeader(hang); }));
+    while (loader::runningHelperRequests() < cores)
+        std::this_thread::yield();
+
+    ImageHeader header;
+    {
+        loader::InteractiveRequests interactive;
+        header = reader.readHeader(good);
+    }
+    EXPECT_EQ(header.pixelsHigh, 10);
+    // It did not wait for a background request to time out.
+    for (auto& request : background)
+        EXPECT_EQ(request.wait_for(0s), std::future_status::timeout);
+    for (auto& request : background)
+        EXPECT_EQ(request.get().unreadableReason, UnreadableReason::TimedOut);
+}
+
+} // namespace
+} // namespace quorvel::test
