@@ -3,6 +3,7 @@
 // child that lies in its reply, queues another, sends a descriptor or stalls
 // costs its own file only; an interactive check gets through while
 // background work holds every other child.
+#include "check/ImageDetails.h"
 #include "check/ImageMeasure.h"
 #include "platform/header/ImageFileReader.h"
 #include "platform/loader/LoaderClient.h"
@@ -263,6 +264,56 @@ TEST_F(ConfinedChild, EveryEscapeFailsAndCostsOnlyItsFile)
     EXPECT_LT(::getxattr(m_target.c_str(), "user.quorvel", nullptr, 0), 0);
     EXPECT_NE(::access((m_target + ".written").c_str(), F_OK), 0);
     EXPECT_NE(::access("/dev/mqueue/quorvel-probe", F_OK), 0);
+}
+
+// Every loader's decoding stays within the child's allow-list and file
+// rules: a call missing from them would kill the child on that format alone.
+TEST(ChildFilter, LetsEveryLoaderDecode)
+{
+    QTemporaryDir dir;
+    struct Row {
+        const char* file;
+        Model model;
+    };
+    const Row rows[] = {{"rgb.jpg", Model::RGB},   {"cmyk.tif", Model::CMYK}, {"rgba.png", Model::RGBA},
+                        {"rgb.webp", Model::RGB},  {"rgb.gif", Model::RGB},   {"rgb.heic", Model::RGB},
+                        {"rgb.jp2", Model::RGB},   {"grey.jxl", Model::Grey}};
+    std::vector<std::string> paths;
+    for (const Row& row : rows) {
+        const QString path = dir.filePath(QLatin1String(row.file));
+        if (writeTestImage(path, {.width = 64, .height = 48, .model = row.model}))
+            paths.push_back(QFile::encodeName(path).toStdString());
+    }
+    // A one-page document of 72 x 36 points, which the PDF loader renders
+    // at 72 dpi.
+    const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+    QFile out(pdf);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write("%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
+              "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
+              "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 72 36]>>endobj\n"
+              "trailer<</Root 1 0 R>>\n%%EOF\n");
+    out.close();
+    paths.push_back(QFile::encodeName(pdf).toStdString());
+    // Text in a drawing: fonts found and read in the child.
+    const QString svg = dir.filePath(QStringLiteral("text.svg"));
+    QFile drawing(svg);
+    ASSERT_TRUE(drawing.open(QIODevice::WriteOnly));
+    drawing.write("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"90\" height=\"30\">"
+                  "<text x=\"2\" y=\"20\" font-family=\"sans-serif\">Quorvel</text></svg>");
+    drawing.close();
+    paths.push_back(QFile::encodeName(svg).toStdString());
+    ASSERT_GE(paths.size(), 5u);
+    for (const std::string& path : paths) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ImageDetails details;
+        const ImageHeader header = loader::readHeaderThroughHelper(fd, &details);
+        EXPECT_TRUE(header.readable) << path << " " << int(header.unreadableReason);
+        loader::Preview preview;
+        EXPECT_TRUE(loader::makePreviewThroughHelper(fd, 32, 32, preview)) << path;
+        ::close(fd);
+    }
 }
 
 using InteractiveLane = TestHelper;

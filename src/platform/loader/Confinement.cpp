@@ -41,6 +41,9 @@ constexpr rlim_t openDescriptors = 32;
 // Newer than the seccomp library's tables; the same number on every
 // architecture.
 constexpr int fchmodat2Call = 452;
+// O_TMPFILE's own bit: the C library's __O_TMPFILE includes O_DIRECTORY,
+// which would refuse opening folders.
+constexpr scmp_datum_t tmpFileBit = 020000000;
 
 int landlockAbi = 0;
 bool userNamespace = false;
@@ -142,7 +145,7 @@ bool installZygoteFilter()
     ok = ok && seccomp_rule_add(ctx, SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(clone3), 0) == 0;
     // Files open for reading only.
     for (scmp_datum_t flag :
-         std::initializer_list<scmp_datum_t>{O_WRONLY, O_RDWR, O_CREAT, O_TRUNC, O_APPEND, __O_TMPFILE}) {
+         std::initializer_list<scmp_datum_t>{O_WRONLY, O_RDWR, O_CREAT, O_TRUNC, O_APPEND, tmpFileBit}) {
         ok = ok
             && seccomp_rule_add(ctx, SCMP_ACT_ERRNO(EACCES), SCMP_SYS(open), 1, SCMP_A1(SCMP_CMP_MASKED_EQ, flag, flag))
                 == 0;
@@ -157,7 +160,7 @@ bool installZygoteFilter()
     return ok;
 }
 
-constexpr scmp_datum_t openWriteFlags = O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_APPEND | __O_TMPFILE;
+constexpr scmp_datum_t openWriteFlags = O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_APPEND | tmpFileBit;
 
 // The child's filter: only what the table and the rules below allow; any
 // other call ends the process.
@@ -188,7 +191,7 @@ bool installChildFilter()
     rule(SCMP_ACT_ALLOW, "openat", {SCMP_A2(SCMP_CMP_MASKED_EQ, openWriteFlags, 0)});
     rule(SCMP_ACT_ALLOW, "open", {SCMP_A1(SCMP_CMP_MASKED_EQ, openWriteFlags, 0)});
     for (scmp_datum_t flag :
-         std::initializer_list<scmp_datum_t>{O_WRONLY, O_RDWR, O_CREAT, O_TRUNC, O_APPEND, __O_TMPFILE}) {
+         std::initializer_list<scmp_datum_t>{O_WRONLY, O_RDWR, O_CREAT, O_TRUNC, O_APPEND, tmpFileBit}) {
         rule(SCMP_ACT_ERRNO(EACCES), "openat", {SCMP_A2(SCMP_CMP_MASKED_EQ, flag, flag)});
         rule(SCMP_ACT_ERRNO(EACCES), "open", {SCMP_A1(SCMP_CMP_MASKED_EQ, flag, flag)});
     }
