@@ -8,6 +8,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/PreviewMaker.h"
 #include "platform/header/ImageFileReader.h"
+#include "platform/loader/LoaderClient.h"
 #include "settings/PreferencesWindow.h"
 
 #include "ui_MainWindow.h"
@@ -152,6 +153,8 @@ void QuorvelInfo::checkImage(const QStringList& files)
     const QString path = files.at(m_contatore);
 
     // One read gives the measure and the details; the rules judge the record.
+    // The user waits for it: it may pass the overview's background measures.
+    const platform::loader::InteractiveRequests interactive;
     ImageRecord record = recordImage(QFile::encodeName(path).toStdString(), *m_reader, true);
     const ImageMeasure& measure = record.measure;
     qCInfo(lcInspector).noquote() << QStringLiteral("#####################");
