@@ -6,11 +6,15 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
+#include <vector>
 
 #include <fcntl.h>
 #include <grp.h>
 #include <linux/capability.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <pwd.h>
 #include <sched.h>
 #include <seccomp.h>
@@ -46,7 +50,6 @@ constexpr int fchmodat2Call = 452;
 constexpr scmp_datum_t tmpFileBit = 020000000;
 
 int landlockAbi = 0;
-bool userNamespace = false;
 
 // Never above a hard limit already in force, which only root could raise.
 bool setLimit(int resource, rlim_t soft, rlim_t hard)
@@ -163,12 +166,12 @@ bool installZygoteFilter()
 constexpr scmp_datum_t openWriteFlags = O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_APPEND | tmpFileBit;
 
 // The child's filter: only what the table and the rules below allow; any
-// other call ends the process.
-bool installChildFilter()
+// other call ends the process. `self` is the process allowed to signal itself.
+scmp_filter_ctx childFilter(scmp_datum_t self)
 {
     scmp_filter_ctx ctx = seccomp_init(SCMP_ACT_KILL_PROCESS);
     if (!ctx)
-        return false;
+        return nullptr;
     bool ok = true;
     const auto rule = [&](uint32_t action, const char* name, std::initializer_list<scmp_arg_cmp> args) {
         const int call = seccomp_syscall_resolve_name(name);
@@ -216,7 +219,6 @@ bool installChildFilter()
 
     // Signals to itself only (abort, the sanitizers); tkill names a thread
     // that cannot be told apart from another process's, so only the main one.
-    const scmp_datum_t self = scmp_datum_t(::getpid());
     rule(SCMP_ACT_ALLOW, "kill", {SCMP_A0(SCMP_CMP_EQ, self)});
     rule(SCMP_ACT_ALLOW, "tgkill", {SCMP_A0(SCMP_CMP_EQ, self)});
     rule(SCMP_ACT_ALLOW, "tkill", {SCMP_A0(SCMP_CMP_EQ, self)});
@@ -238,8 +240,66 @@ bool installChildFilter()
     rule(SCMP_ACT_ERRNO(ENOTTY), "ioctl", {SCMP_A1(SCMP_CMP_EQ, TCGETS)});
     rule(SCMP_ACT_ERRNO(ENOTTY), "ioctl", {SCMP_A1(SCMP_CMP_EQ, TIOCGWINSZ)});
 
-    ok = ok && seccomp_load(ctx) == 0;
+    if (!ok) {
+        seccomp_release(ctx);
+        return nullptr;
+    }
+    return ctx;
+}
+
+// The child's filter is compiled once, in the zygote, for a process id that
+// no process can have (above the kernel's largest); each child puts in its
+// own before loading it. Compiling it in every child would cost more than
+// the rest of its confinement.
+constexpr uint32_t placeholderPid = 0x3ADFACE5;
+std::vector<sock_filter> compiledChildFilter;
+
+bool compileChildFilter()
+{
+    scmp_filter_ctx ctx = childFilter(placeholderPid);
+    if (!ctx)
+        return false;
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0) {
+        seccomp_release(ctx);
+        return false;
+    }
+    const bool exported = seccomp_export_bpf(ctx, pipe[1]) == 0;
     seccomp_release(ctx);
+    ::close(pipe[1]);
+    std::vector<unsigned char> bytes;
+    unsigned char chunk[4096];
+    ssize_t n;
+    while ((n = ::read(pipe[0], chunk, sizeof chunk)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    ::close(pipe[0]);
+    if (!exported || bytes.empty() || bytes.size() % sizeof(sock_filter) != 0)
+        return false;
+    compiledChildFilter.resize(bytes.size() / sizeof(sock_filter));
+    std::memcpy(compiledChildFilter.data(), bytes.data(), bytes.size());
+    return true;
+}
+
+bool installChildFilter()
+{
+    const uint32_t self = uint32_t(::getpid());
+    std::vector<sock_filter> program = compiledChildFilter;
+    int patched = 0;
+    for (sock_filter& instruction : program) {
+        if (instruction.code == (BPF_JMP | BPF_JEQ | BPF_K) && instruction.k == placeholderPid) {
+            instruction.k = self;
+            ++patched;
+        }
+    }
+    if (patched >= 5) { // kill, tgkill, tkill and the two queued signals
+        const sock_fprog prog{static_cast<unsigned short>(program.size()), program.data()};
+        return ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &prog, 0, 0) == 0;
+    }
+    // Compiled in some other shape: compile it here instead.
+    scmp_filter_ctx ctx = childFilter(self);
+    const bool ok = ctx && seccomp_load(ctx) == 0;
+    if (ctx)
+        seccomp_release(ctx);
     return ok;
 }
 
@@ -336,7 +396,7 @@ bool confineZygote(bool keepStderr)
     if (!setLimit(RLIMIT_CORE, 0, 0) || !setLimit(RLIMIT_FSIZE, 0, 0))
         return false;
     landlockAbi = kernelLandlockAbi();
-    return installZygoteFilter();
+    return compileChildFilter() && installZygoteFilter();
 }
 
 bool confineChild(int answerSocket, int image, int cpuSeconds)
@@ -357,9 +417,11 @@ bool confineChild(int answerSocket, int image, int cpuSeconds)
     if (image >= 0 && image != childImage && ::dup2(image, childImage) != childImage)
         return false;
     ::close_range(image >= 0 ? childImage + 1 : childImage, ~0U, 0);
-    // Namespaces of its own where unprivileged ones are lent: no network,
-    // no shared IPC objects. The layers below hold without them.
-    userNamespace = ::unshare(CLONE_NEWUSER | CLONE_NEWNET | CLONE_NEWIPC) == 0;
+    // Namespaces of its own where unprivileged ones are lent: no user's
+    // identity, no shared IPC objects. The layers below hold without them.
+    // (No network namespace: every socket call is outside the filter's
+    // list, and making one costs a child more than all its other layers.)
+    ::unshare(CLONE_NEWUSER | CLONE_NEWIPC);
 #ifndef QUORVEL_ADDRESS_SANITIZER
     if (!setLimit(RLIMIT_AS, addressSpaceBytes, addressSpaceBytes))
         return false;
@@ -370,11 +432,6 @@ bool confineChild(int answerSocket, int image, int cpuSeconds)
     if (!restrictFiles())
         return false;
     return installChildFilter();
-}
-
-std::string optionalLayers()
-{
-    return "landlock:" + std::to_string(landlockAbi) + " userns:" + (userNamespace ? "yes" : "no");
 }
 
 } // namespace quorvel::platform::loader

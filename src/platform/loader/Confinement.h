@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 namespace quorvel::platform::loader {
 
 // The descriptors a confined child keeps: its answer socket and the image.
@@ -25,9 +23,5 @@ bool confineZygote(bool keepStderr);
 // an allow-list system-call filter whose default kills the process. False
 // when a layer that must hold could not be put in place.
 bool confineChild(int answerSocket, int image, int cpuSeconds);
-
-// Which optional layers a child got, for the log and the tests:
-// "landlock:N" (its ABI, 0 when absent), "userns:yes|no".
-std::string optionalLayers();
 
 } // namespace quorvel::platform::loader
