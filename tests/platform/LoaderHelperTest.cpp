@@ -168,7 +168,9 @@ protected:
         m_usual = usual ? usual : "";
         ::setenv("QUORVEL_LOADER", QUORVEL_LOADER_TEST_BINARY, 1);
         loader::stopIdleHelpers();
-        loader::setHelperTimeouts({3000ms, 6000ms});
+        // Far beyond a good file's time with both cores busy under a
+        // sanitizer; shortened around the files that never answer.
+        loader::setHelperTimeouts({30000ms, 30000ms});
     }
 
     void TearDown() override
@@ -215,12 +217,16 @@ TEST_F(MisbehavingHelper, CrashOrHangCostsOnlyThatFile)
                                 {good, UnreadableReason::None}, {hang, UnreadableReason::TimedOut},
                                 {good, UnreadableReason::None}};
     for (const Row& row : rows) {
+        const bool hangs = row.reason == UnreadableReason::TimedOut;
+        loader::setHelperTimeouts(hangs ? loader::HelperTimeouts{1500ms, 1500ms} : loader::HelperTimeouts{30000ms, 30000ms});
         const ImageMeasure m = measureImage(row.path, reader);
         EXPECT_EQ(m.unreadableReason, row.reason) << row.path;
         EXPECT_EQ(m.pixelsHigh, row.reason == UnreadableReason::None ? 10 : 0) << row.path;
     }
     ImageDetails details;
+    loader::setHelperTimeouts({1500ms, 1500ms});
     EXPECT_EQ(reader.readHeaderAndDetails(hang, details).unreadableReason, UnreadableReason::TimedOut);
+    loader::setHelperTimeouts({30000ms, 30000ms});
     // Previews too: a null one for the file that brings its helper down.
     EXPECT_TRUE(platform::makePreview(QString::fromStdString(crash), QSize(8, 8)).isNull());
     EXPECT_FALSE(platform::makePreview(QString::fromStdString(good), QSize(8, 8)).isNull());
@@ -233,6 +239,8 @@ TEST_F(MisbehavingHelper, ParallelChecksEachGetTheirOwnAnswer)
     const std::string good = goodFile(QStringLiteral("good.jp2"));
     const std::string crash = file(QStringLiteral("crash.jp2"), "QUORVEL-TEST-CRASH");
     const std::string hang = file(QStringLiteral("hang.jp2"), "QUORVEL-TEST-HANG");
+    // The hanging files' time-out; each request's counts from its start.
+    loader::setHelperTimeouts({8000ms, 8000ms});
     std::vector<const std::string*> batch;
     for (int i = 0; i < 18; ++i)
         batch.push_back(i % 6 == 1 ? &crash : i % 9 == 4 ? &hang : &good);

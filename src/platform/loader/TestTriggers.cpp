@@ -20,6 +20,7 @@
 #include <sys/shm.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/syscall.h>
 #include <sys/un.h>
 #include <sys/xattr.h>
@@ -133,6 +134,22 @@ bool escape(const std::string& attempt, pid_t pid, const std::string& path)
         return ::write(1, &byte, 1) == 1;
     if (attempt == "write-image")
         return ::write(childImage, &byte, 1) == 1;
+    if (attempt == "inherited-environment") // set by the program that asked
+        return std::getenv("QUORVEL_CALLER_ONLY") != nullptr || std::getenv("HOME") != nullptr;
+    if (attempt == "shared-session")
+        return ::getsid(0) != ::getpid();
+    if (attempt == "stray-descriptor") {
+        for (int fd = 0; fd <= 2; ++fd) {
+            struct stat info {};
+            if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode) || info.st_rdev != makedev(1, 3))
+                return true; // not /dev/null
+        }
+        for (int fd = childImage + 1; fd < 1024; ++fd) {
+            if (::fcntl(fd, F_GETFD) >= 0)
+                return true;
+        }
+        return false;
+    }
     if (attempt == "alloc-2g")
         return std::malloc(size_t(2) << 30) != nullptr;
     if (attempt == "root")
