@@ -16,6 +16,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -257,8 +258,7 @@ Outcome receiveReply(int socket, uint32_t number, uint32_t maxBytes, std::chrono
     return Outcome::Answered;
 }
 
-// True when nothing more than the reply came: the child is gone, so all it
-// ever wrote is waiting on the socket.
+// True when nothing came beyond the reply: no byte and no descriptor.
 bool nothingLeft(int socket)
 {
     unsigned char byte;
@@ -270,7 +270,10 @@ bool nothingLeft(int socket)
     message.msg_control = control;
     message.msg_controllen = sizeof control;
     const ssize_t n = ::recvmsg(socket, &message, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
+    const bool none = n == 0 || (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK));
+    bool descriptors = false;
     for (cmsghdr* c = CMSG_FIRSTHDR(&message); n >= 0 && c; c = CMSG_NXTHDR(&message, c)) {
+        descriptors = true;
         if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_RIGHTS) {
             for (size_t i = 0; i < (c->cmsg_len - CMSG_LEN(0)) / sizeof(int); ++i) {
                 int fd = -1;
@@ -279,8 +282,81 @@ bool nothingLeft(int socket)
             }
         }
     }
-    return n == 0;
+    return none && !descriptors;
 }
+
+// Waits, off the requests' way, for the children killed after their answer
+// to be gone, each for no longer than a killed process takes, then lets go
+// of them. Never destroyed: its thread outlives the statics at exit.
+class Reaper {
+public:
+    static Reaper& instance()
+    {
+        static Reaper* reaper = new Reaper;
+        return *reaper;
+    }
+
+    void reap(int pidfd)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_pending.push_back(pidfd);
+        }
+        const uint64_t one = 1;
+        (void)!::write(m_wake, &one, sizeof one);
+    }
+
+private:
+    Reaper() : m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+    {
+        std::thread([this] { run(); }).detach();
+    }
+
+    void run()
+    {
+        struct Dying {
+            int pidfd;
+            std::chrono::steady_clock::time_point giveUp;
+        };
+        std::vector<Dying> dying;
+        for (;;) {
+            {
+                std::lock_guard lock(m_mutex);
+                for (int pidfd : m_pending)
+                    dying.push_back({pidfd, std::chrono::steady_clock::now() + endTimeout});
+                m_pending.clear();
+            }
+            std::vector<pollfd> polled{{m_wake, POLLIN, 0}};
+            for (const Dying& d : dying)
+                polled.push_back({d.pidfd, POLLIN, 0});
+            int wait = -1;
+            const auto now = std::chrono::steady_clock::now();
+            for (const Dying& d : dying) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(d.giveUp - now).count();
+                wait = wait < 0 ? int(std::max<long long>(0, left)) : std::min(wait, int(std::max<long long>(0, left)));
+            }
+            if (::poll(polled.data(), polled.size(), wait) < 0 && errno != EINTR)
+                continue;
+            if (polled[0].revents & POLLIN) {
+                uint64_t count;
+                (void)!::read(m_wake, &count, sizeof count);
+            }
+            const auto after = std::chrono::steady_clock::now();
+            std::vector<Dying> still;
+            for (size_t i = 0; i < dying.size(); ++i) {
+                if ((polled[i + 1].revents & (POLLIN | POLLHUP | POLLERR)) || after >= dying[i].giveUp)
+                    ::close(dying[i].pidfd);
+                else
+                    still.push_back(dying[i]);
+            }
+            dying.swap(still);
+        }
+    }
+
+    int m_wake;
+    std::mutex m_mutex;
+    std::vector<int> m_pending;
+};
 
 thread_local int interactiveDepth = 0;
 
@@ -314,12 +390,13 @@ public:
             }
             Outcome outcome
                 = receiveReply(pair[0], request.number, maxBytes, std::chrono::steady_clock::now() + timeout, reply);
-            // Ended by us, whatever it said, and gone before we go on.
-            const bool ended = killByPidfd(pidfd) && waitForEnd(pidfd, endTimeout);
-            if (outcome == Outcome::Answered && (!ended || !nothingLeft(pair[0])))
+            // Anything it sent beyond the reply fails it; then it is ended by
+            // us, whatever it said, and waited for off this request's way.
+            if (outcome == Outcome::Answered && !nothingLeft(pair[0]))
                 outcome = Outcome::Failed;
-            ::close(pidfd);
+            killByPidfd(pidfd);
             ::close(pair[0]);
+            Reaper::instance().reap(pidfd);
             return outcome;
         }
         return Outcome::NotSent;
