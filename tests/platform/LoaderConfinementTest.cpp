@@ -174,6 +174,38 @@ TEST_F(HostileReplies, InspectPrintsNoForgedLine)
     }
 }
 
+// A file whose name carries a line break, a tab and a terminal escape: each
+// format prints one record for it, and no control character but its own
+// separators.
+TEST_F(HostileReplies, FileNamesForgeNothing)
+{
+    const std::string path = goodFile(QString::fromUtf8("a\nforged.jp2\t1\t1\x1b]0;x\x07\xc2\x9b" "2J.jp2"));
+    struct Row {
+        const char* format;
+        qsizetype lines; // with the header row
+    };
+    for (const Row& row : {Row{"lines", 1}, Row{"tsv", 2}, Row{"csv", 2}, Row{"json", -1}}) {
+        QProcess inspect;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QUORVEL_LOADER"), QStringLiteral(QUORVEL_LOADER_TEST_BINARY));
+        inspect.setProcessEnvironment(env);
+        QStringList arguments{QFile::decodeName(path.c_str())};
+        if (std::string_view(row.format) != "lines")
+            arguments << QStringLiteral("--format") << QLatin1String(row.format);
+        inspect.start(QStringLiteral(QUORVEL_INSPECT_BINARY), arguments);
+        ASSERT_TRUE(inspect.waitForFinished(60000));
+        const QByteArray out = inspect.readAllStandardOutput();
+        for (qsizetype i = 0; i < out.size(); ++i) {
+            const auto c = static_cast<unsigned char>(out[i]);
+            EXPECT_TRUE(c == '\n' || c == '\t' || c == '\r' || (c >= 0x20 && c != 0x7F)) << row.format << " " << int(c);
+            EXPECT_FALSE(c == 0xC2 && i + 1 < out.size() && static_cast<unsigned char>(out[i + 1]) == 0x9B) << row.format;
+        }
+        if (row.lines > 0)
+            EXPECT_EQ(out.trimmed().count('\n') + 1, row.lines) << row.format << ": " << out.constData();
+        EXPECT_TRUE(out.contains("10")) << row.format; // it was measured
+    }
+}
+
 // A loader that fills standard error measures the same whether the
 // program's stderr is a terminal, a pipe or a regular file.
 TEST_F(HostileReplies, WarningsOnStderrChangeNothing)
