@@ -1,76 +1,20 @@
 // Any bytes handed straight to the layered-document and bitmap readers, with
 // and without details: a refused file says why, a read one has a size, and
 // asking for the details never changes the measure.
-#include "check/ImageDetails.h"
-#include "check/ImageMeasure.h"
+#include "HandReadHeaders.h"
+
 #include "platform/header/FormatReaders.h"
 #include "platform/header/HeaderFile.h"
-
-#include <cmath>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-
-#include <fcntl.h>
-#include <unistd.h>
-
-namespace {
 
 using namespace quorvel;
 using namespace quorvel::platform::header;
 
-std::string scratchFile()
-{
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/quorvel-fuzz-psd-bmp-XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        std::abort();
-    ::close(fd);
-    return pattern;
-}
-
-void write(const std::string& path, const uint8_t* bytes, size_t size)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0)
-        std::abort();
-    for (size_t done = 0; done < size;) {
-        const ssize_t n = ::write(fd, bytes + done, size - done);
-        if (n <= 0)
-            std::abort();
-        done += size_t(n);
-    }
-    ::close(fd);
-}
-
-void check(const ImageHeader& plain, const ImageHeader& detailed, const ImageDetails& details)
-{
-    if (plain.readable != detailed.readable || plain.pixelsHigh != detailed.pixelsHigh
-        || plain.pixelsWide != detailed.pixelsWide || plain.verticalDpi != detailed.verticalDpi
-        || plain.colourSpaceName != detailed.colourSpaceName || plain.unreadableReason != detailed.unreadableReason)
-        std::abort(); // the details changed the measure
-    if (plain.readable && (plain.pixelsHigh <= 0 || plain.pixelsWide <= 0 || !plain.colourSpaceName
-                           || plain.unreadableReason != UnreadableReason::None))
-        std::abort();
-    if (!plain.readable && (plain.pixelsHigh != 0 || plain.colourSpaceName || plain.unreadableReason == UnreadableReason::None))
-        std::abort();
-    // A tiny recorded resolution snaps to 0, which the measure takes as no
-    // physical size; never a negative or unbounded one.
-    if (plain.verticalDpi && !(std::isfinite(*plain.verticalDpi) && *plain.verticalDpi >= 0.0))
-        std::abort();
-    if (details.layers && *details.layers < 0)
-        std::abort();
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const std::string path = scratchFile();
+    static const std::string path = fuzz::scratchFile("psd-bmp");
     if (size == 0)
         return 0; // an empty file is refused before any reader sees it
-    write(path, data, size);
+    fuzz::writeFile(path, data, size);
     const auto file = HeaderFile::open(path);
     if (!file)
         std::abort();
@@ -79,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ImageDetails details;
         const ImageHeader plain = read(*file, nullptr);
         const ImageHeader detailed = read(*file, &details);
-        check(plain, detailed, details);
+        fuzz::checkAnswers(plain, detailed, details);
     }
     return 0;
 }

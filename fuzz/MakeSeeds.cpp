@@ -1,10 +1,12 @@
 // Writes the image seeds of corpus/image_header: small real files of every
 // format the header reader knows, and headers that claim far more than they
 // hold; with a second folder, the layered-document and bitmap seeds of
-// corpus/psd_bmp_header too. Run once by hand when the seeds should change:
+// corpus/psd_bmp_header too, with a third the JPEG 2000 and Netpbm seeds of
+// corpus/jp2_netpbm_header. Run once by hand when the seeds should change:
 //   cmake --build build --target make_fuzz_seeds &&
-//   build/fuzz/make_fuzz_seeds fuzz/corpus/image_header fuzz/corpus/psd_bmp_header
+//   build/fuzz/make_fuzz_seeds fuzz/corpus/image_header fuzz/corpus/psd_bmp_header fuzz/corpus/jp2_netpbm_header
 #include "HostileFiles.h"
+#include "Jp2NetpbmFiles.h"
 #include "PsdBmpFiles.h"
 #include "support/TestImages.h"
 
@@ -19,8 +21,8 @@ using namespace quorvel::test;
 
 int main(int argc, char** argv)
 {
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: %s corpus-folder [psd-bmp-corpus-folder]\n", argv[0]);
+    if (argc < 2 || argc > 4) {
+        std::fprintf(stderr, "usage: %s corpus-folder [psd-bmp-corpus-folder [jp2-netpbm-corpus-folder]]\n", argv[0]);
         return 2;
     }
     const QDir dir(QFile::decodeName(argv[1]));
@@ -110,6 +112,58 @@ int main(int argc, char** argv)
             s.profile = profile;
         const std::string name = "v" + std::to_string(b.header) + "-" + std::to_string(b.bits) + ".bmp";
         save(psdBmp, name.c_str(), bytes(bmpBytes(s)));
+    }
+    if (argc < 4)
+        return ok ? 0 : 1;
+
+    // JPEG 2000 files with each kind of colour box, resolution boxes, channel
+    // definitions and long box headers, a bare codestream; every Netpbm kind
+    // with comments between the tokens.
+    const QDir jp2Netpbm(QFile::decodeName(argv[3]));
+    ok = jp2Netpbm.mkpath(QStringLiteral(".")) && ok;
+    Jp2Recipe rgb;
+    rgb.width = 5;
+    rgb.height = 3;
+    rgb.capture = Jp2Recipe::Resolution{11811, 1, 5906, 1, 0, 0};
+    rgb.display = Jp2Recipe::Resolution{3937, 100, 3937, 100, 2, 2};
+    Jp2Recipe grey = rgb;
+    grey.components = 2;
+    grey.depth = 12;
+    grey.enumeratedSpace = 17;
+    grey.channelTypes = {0, 1};
+    grey.capture.reset();
+    Jp2Recipe cmyk = rgb;
+    cmyk.components = 4;
+    cmyk.profile = profile;
+    std::memcpy(cmyk.profile.data() + 16, "CMYK", 4);
+    cmyk.extendedLengths = true;
+    cmyk.codestreamRunsToEnd = false;
+    save(jp2Netpbm, "rgb-res.jp2", bytes(jp2Bytes(rgb)));
+    save(jp2Netpbm, "grey-alpha.jp2", bytes(jp2Bytes(grey)));
+    save(jp2Netpbm, "cmyk-profile.jp2", bytes(jp2Bytes(cmyk)));
+    save(jp2Netpbm, "rgb.j2k", bytes(jp2Bytes(rgb, true)));
+    Jp2Recipe huge = rgb;
+    huge.width = huge.height = 0x7FFFFFFF;
+    huge.tileWide = huge.tileHigh = 1 << 20;
+    save(jp2Netpbm, "huge.jp2", bytes(jp2Bytes(huge)));
+    const char* const headers[][2] = {
+        {"plain.pbm", "P1\n# comment\n5 # wide\n3\n"},
+        {"raw.pbm", "P4 5\t3\n"},
+        {"plain.pgm", "P2\n5 3\n#c\n65535\n"},
+        {"raw.pgm", "P5\r\n5 3\r\n255\n"},
+        {"plain.ppm", "P3 5 3 15 "},
+        {"raw.ppm", "P6#a\n5#b\n3#c\n255\n"},
+        {"rgba.pam", "P7\nWIDTH 5\n# c\nHEIGHT 3\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n"},
+        {"grey.pam", "P7\nTUPLTYPE GRAYSCALE\nMAXVAL 65535\nDEPTH 1\nHEIGHT 3\nWIDTH 5\nENDHDR\n"},
+        {"huge.pgm", "P5 2147483647 2147483647 255\n"},
+    };
+    for (const auto& header : headers)
+        save(jp2Netpbm, header[0], bytes(netpbmBytes(header[1], 45)));
+    // A few of them through the reader as a whole too, which picks the
+    // format by the first bytes.
+    for (const char* name : {"rgb-res.jp2", "rgb.j2k", "plain.pbm", "rgba.pam"}) {
+        QFile from(jp2Netpbm.filePath(QLatin1String(name)));
+        save(dir, name, from.open(QIODevice::ReadOnly) ? from.readAll() : QByteArray());
     }
     return ok ? 0 : 1;
 }

@@ -45,7 +45,8 @@ bool writeAll(FILE* stream, const std::string& text)
 // known here; for any other suffix the loader helper is asked, once.
 bool hasImageSuffix(std::string_view name)
 {
-    static const std::set<std::string> own{"bmp", "dib", "gif", "jpe", "jpeg", "jpg", "png", "psb", "psd", "tif", "tiff", "webp"};
+    static const std::set<std::string> own(platform::nativeImageSuffixes().begin(),
+                                           platform::nativeImageSuffixes().end());
     const size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || dot + 1 == name.size())
         return false;

@@ -8,12 +8,15 @@
 namespace quorvel::platform {
 namespace {
 
-// The formats read in this process, by their own libraries.
-constexpr const char* nativeSuffixes[] = {"bmp", "dib", "gif", "jpe", "jpeg", "jpg", "png", "psb", "psd", "tif", "tiff", "webp"};
+// The formats read in this process, by their own libraries or by hand. The
+// loader helper still makes the previews of those libvips reads only there.
+const std::vector<std::string> nativeSuffixes = {
+    "bmp", "dib", "gif", "j2c", "j2k", "jpc", "jpe", "jpeg", "jpf", "jph", "jpg", "jp2", "jpx", "pam", "pbm",
+    "pgm", "png", "pnm", "ppm", "psb", "psd", "tif", "tiff", "webp"};
 
 QStringList collect()
 {
-    std::set<std::string> suffixes(std::begin(nativeSuffixes), std::end(nativeSuffixes));
+    std::set<std::string> suffixes(nativeSuffixes.begin(), nativeSuffixes.end());
     // The rest: what the loader helper's libvips actually has loaders for.
     for (const std::string& suffix : loader::helperSuffixes())
         suffixes.insert(suffix);
@@ -26,6 +29,11 @@ QStringList collect()
 }
 
 } // namespace
+
+const std::vector<std::string>& nativeImageSuffixes()
+{
+    return nativeSuffixes;
+}
 
 QStringList readableImageSuffixes()
 {

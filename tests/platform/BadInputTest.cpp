@@ -2,6 +2,7 @@
 // never a measure made up from a broken header.
 #include "HandMadeImages.h"
 #include "HeaderTestSupport.h"
+#include "Jp2NetpbmFiles.h"
 #include "PsdBmpFiles.h"
 #include "support/TestImages.h"
 
@@ -153,6 +154,105 @@ INSTANTIATE_TEST_SUITE_P(Header, NotAnImage, ::testing::Values(
     BadInput{"TextStartingWithBM", [] { return fileWith("notes.bmp", Bytes{'B', 'M', 'W', ' ', 'r', 'e', 'n', 't', 'a', 'l', ' ', 'c', 'a', 'r', 's', '\n', 'x', 'y', 'z', 'w'}); }, r::Damaged}), // the helper's bitmap loader takes the two letters
     [](const auto& info) { return std::string(info.param.name); });
 
+std::string jp2With(const char* name, std::function<void(Jp2Recipe&)> tweak, bool codestreamOnly = false)
+{
+    Jp2Recipe layout;
+    tweak(layout);
+    return fileWith(name, jp2Bytes(layout, codestreamOnly));
+}
+
+// A hand-made file whose box of `type` gets the length field given.
+std::string jp2WithBoxLength(const char* name, const char* type, uint32_t length)
+{
+    Jp2Recipe layout;
+    layout.capture = Jp2Recipe::Resolution{11811, 1, 11811, 1, 0, 0};
+    Bytes b = jp2Bytes(layout);
+    const auto at = std::search(b.begin(), b.end(), type, type + 4) - b.begin() - 4;
+    for (int k = 0; k < 4; ++k)
+        b[size_t(at + k)] = uint8_t(length >> (24 - 8 * k));
+    return fileWith(name, b);
+}
+
+// The signature and file type, then the boxes given.
+std::string jp2Of(const char* name, std::initializer_list<Bytes> boxes)
+{
+    Bytes b = {0, 0, 0, 12, 'j', 'P', ' ', ' ', 0x0D, 0x0A, 0x87, 0x0A};
+    const Bytes ftyp = jp2Box("ftyp", {'j', 'p', '2', ' ', 0, 0, 0, 0});
+    b.insert(b.end(), ftyp.begin(), ftyp.end());
+    for (const Bytes& box : boxes)
+        b.insert(b.end(), box.begin(), box.end());
+    return fileWith(name, b);
+}
+
+const Bytes goodIhdr = {0, 0, 0, 13, 0, 0, 0, 20, 0, 3, 7, 7, 0, 0};
+const Bytes goodColr = {1, 0, 0, 0, 0, 0, 16};
+Bytes goodCodestream()
+{
+    return jp2Bytes(Jp2Recipe{}, true);
+}
+
+std::string netpbmWith(const char* name, const std::string& header)
+{
+    return fileWith(name, netpbmBytes(header));
+}
+
+INSTANTIATE_TEST_SUITE_P(Jp2Netpbm, NotAnImage, ::testing::Values(
+    BadInput{"Jp2SideOf2To31", [] { return jp2With("wide.jp2", [](Jp2Recipe& s) { s.width = 1u << 31; }); }, r::TooLarge},
+    BadInput{"J2kSideOf2To31", [] { return jp2With("tall.j2k", [](Jp2Recipe& s) { s.height = 1u << 31; }, true); }, r::TooLarge},
+    BadInput{"Jp2MoreTilesThanACodestreamHolds", [] {
+        return jp2With("tiles.jp2", [](Jp2Recipe& s) { s.width = s.height = 60000; s.tileWide = s.tileHigh = 1; });
+    }, r::Damaged},
+    BadInput{"Jp2ZeroWidth", [] { return jp2With("zero.jp2", [](Jp2Recipe& s) { s.width = 0; }); }, r::Damaged},
+    BadInput{"Jp2HeaderBoxPastTheEnd", [] { return jp2WithBoxLength("long.jp2", "jp2h", 0x7FFFFFF0); }, r::Damaged},
+    BadInput{"Jp2ResolutionBoxPastItsParent", [] { return jp2WithBoxLength("res.jp2", "resc", 4000); }, r::Damaged},
+    BadInput{"Jp2BoxShorterThanItsHeader", [] { return jp2WithBoxLength("short.jp2", "ihdr", 4); }, r::Damaged},
+    BadInput{"Jp2HeaderBoxRunningToTheEnd", [] { return jp2WithBoxLength("open.jp2", "jp2h", 0); }, r::Damaged},
+    BadInput{"Jp2ExtendedLengthPastTheEnd", [] {
+        return jp2Of("xl.jp2", {Bytes{0, 0, 0, 1, 'j', 'p', '2', 'h', 0, 0, 1, 0, 0, 0, 0, 0}, goodCodestream()});
+    }, r::Damaged},
+    BadInput{"Jp2CodestreamBeforeItsHeader", [] {
+        return jp2Of("order.jp2", {jp2Box("jp2c", goodCodestream()), jp2Box("jp2h", jp2Box("ihdr", goodIhdr))});
+    }, r::Damaged},
+    BadInput{"Jp2ImageHeaderNotFirst", [] {
+        Bytes header = jp2Box("colr", goodColr);
+        const Bytes ihdr = jp2Box("ihdr", goodIhdr);
+        header.insert(header.end(), ihdr.begin(), ihdr.end());
+        return jp2Of("late.jp2", {jp2Box("jp2h", header), jp2Box("jp2c", goodCodestream())});
+    }, r::Damaged},
+    BadInput{"Jp2WithoutCodestream", [] { return jp2Of("alone.jp2", {jp2Box("jp2h", jp2Box("ihdr", goodIhdr))}); }, r::Damaged},
+    BadInput{"Jp2ZeroLengthBoxAheadOfTheHeader", [] {
+        return jp2Of("free.jp2", {Bytes{0, 0, 0, 0, 'f', 'r', 'e', 'e'}, jp2Box("jp2h", jp2Box("ihdr", goodIhdr)), jp2Box("jp2c", goodCodestream())});
+    }, r::Damaged},
+    BadInput{"Jp2EndlessRunOfEmptyBoxes", [] {
+        Bytes run;
+        for (int i = 0; i < 100000; ++i)
+            run.insert(run.end(), {0, 0, 0, 8, 'f', 'r', 'e', 'e'});
+        return jp2Of("many.jp2", {run, jp2Box("jp2h", jp2Box("ihdr", goodIhdr)), jp2Box("jp2c", goodCodestream())});
+    }, r::Damaged},
+    BadInput{"J2kSizeSegmentOfTheWrongLength", [] {
+        Bytes b = goodCodestream();
+        b[5] = uint8_t(b[5] + 3);
+        return fileWith("siz.j2k", b);
+    }, r::Damaged},
+    BadInput{"PbmWidthOf2To31", [] { return netpbmWith("wide.pbm", "P4 2147483648 1\n"); }, r::TooLarge},
+    BadInput{"PpmSizeBeyondAnyNumber", [] { return netpbmWith("huge.ppm", "P6 99999999999999999999999999 1 255\n"); }, r::TooLarge},
+    BadInput{"PgmMaxvalZero", [] { return netpbmWith("max0.pgm", "P5 20 13 0\n"); }, r::Damaged},
+    BadInput{"PgmMaxvalBeyondSixteenBits", [] { return netpbmWith("max.pgm", "P5 20 13 65536\n"); }, r::Damaged},
+    BadInput{"PgmZeroHeight", [] { return netpbmWith("flat.pgm", "P5 20 0 255\n"); }, r::Damaged},
+    BadInput{"PpmLetterInTheSize", [] { return netpbmWith("letter.ppm", "P6 20 1x 255\n"); }, r::Damaged},
+    BadInput{"PpmNegativeSize", [] { return netpbmWith("minus.ppm", "P6 -20 13 255\n"); }, r::Damaged},
+    BadInput{"PamWithoutEndOfHeader", [] { return fileWith("open.pam", netpbmBytes("P7\nWIDTH 20\nHEIGHT 13\nDEPTH 3\nMAXVAL 255\n", 0)); }, r::Damaged},
+    BadInput{"PamWithoutDepth", [] { return netpbmWith("nodepth.pam", "P7\nWIDTH 20\nHEIGHT 13\nMAXVAL 255\nENDHDR\n"); }, r::Damaged},
+    BadInput{"PamUnknownKeyword", [] { return netpbmWith("odd.pam", "P7\nWIDTH 20\nHEIGHT 13\nDEPTH 3\nMAXVAL 255\nCOLOURS 3\nENDHDR\n"); }, r::Damaged},
+    BadInput{"PamMagicNotAlone", [] { return netpbmWith("thumb.pam", "P7 332\n#XVVERSION:Version 2.28\n#END_OF_COMMENTS\n48 40 255\n"); }, r::Damaged},
+    BadInput{"NetpbmCommentsBeyondAnyHeader", [] {
+        std::string header = "P5\n";
+        while (header.size() < 2 * 1024 * 1024)
+            header += "# a comment that goes on and on and on and on and on and on\n";
+        return netpbmWith("talk.pgm", header + "20 13 255\n");
+    }, r::Damaged}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // Every cut inside the header leaves the file unreadable; the format's own
 // writer decides where the header ends.
 struct Cut {
@@ -274,6 +374,50 @@ TEST(HandMadeCutShort, InsideTheHeaderIsUnreadable)
             else
                 expectUnreadable(path, isBmp ? std::nullopt : std::optional(UnreadableReason::NotAnImage));
         }
+    }
+}
+
+// Every cut before the end of the header is refused: up to the codestream's
+// image size segment in JPEG 2000, up to the white space after the last
+// number (or ENDHDR's line) in Netpbm.
+TEST(HandMadeCutShort, JpegTwoThousandAndNetpbmInsideTheHeaderAreUnreadable)
+{
+    Jp2Recipe jp2;
+    jp2.capture = Jp2Recipe::Resolution{11811, 1, 11811, 1, 0, 0};
+    jp2.display = jp2.capture;
+    jp2.channelTypes = {0, 0, 0};
+    Jp2Recipe extended = jp2;
+    extended.extendedLengths = true;
+    extended.codestreamRunsToEnd = false;
+    struct Whole {
+        Bytes bytes;
+        size_t end;
+        size_t recognised; // shorter, no reader here takes it
+    };
+    const std::string pam = "P7\nWIDTH 20\n#c\nHEIGHT 13\nDEPTH 3\nMAXVAL 255\nTUPLTYPE RGB\nENDHDR\n";
+    const std::vector<std::string> netpbm = {"P1\n# c\n21 13\n", "P6#a\n20 13\n#b\n255\n", pam};
+    std::vector<Whole> files = {{jp2Bytes(jp2), 0, 12}, {jp2Bytes(extended), 0, 12}, {jp2Bytes(jp2, true), 0, 4}};
+    for (Whole& f : files)
+        f.end = j2kSizEnd(f.bytes);
+    for (const std::string& header : netpbm)
+        files.push_back({netpbmBytes(header), header.size(), 2});
+    for (const Whole& whole : files) {
+        const std::string path = scratchPath("handmade-cut-boxes");
+        writeBytes(path, whole.bytes);
+        ASSERT_TRUE(readHeaderOf(path).readable);
+        ASSERT_GT(whole.end, whole.recognised);
+        for (size_t length = 1; length < whole.end; ++length) {
+            writeBytes(path, Bytes(whole.bytes.begin(), whole.bytes.begin() + long(length)));
+            SCOPED_TRACE("cut after " + std::to_string(length) + " bytes");
+            if (length >= whole.recognised)
+                expectUnreadable(path, UnreadableReason::Damaged);
+            else
+                expectUnreadable(path);
+        }
+        // The header whole, the pixels missing: the measure stands, unless
+        // the codestream's box claims more than the file holds.
+        writeBytes(path, Bytes(whole.bytes.begin(), whole.bytes.begin() + long(whole.end)));
+        EXPECT_EQ(readHeaderOf(path).readable, &whole != &files[1]);
     }
 }
 

@@ -2,8 +2,10 @@
 // formats' own writers, or laid out by hand.
 #include "HandMadeImages.h"
 #include "HeaderTestSupport.h"
+#include "Jp2NetpbmFiles.h"
 #include "PsdBmpFiles.h"
 
+#include <cstring>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -285,6 +287,89 @@ INSTANTIATE_TEST_SUITE_P(Bmp, HandMade, ::testing::Values(
     HandMadeCase{"Bmp1BitTwoColours", bmp(40, 1, 11811), rgb, 300, 300},
     HandMadeCase{"Bmp8BitGrey", bmp(40, 8, 0, [](BmpRecipe& s) { s.greyPalette = true; }), grey, std::nullopt, 72},
     HandMadeCase{"Bmp16BitFields", bmp(40, 16, 0, [](BmpRecipe& s) { s.compression = 3; }), rgb, std::nullopt, 72}), name);
+
+
+// ---- JPEG 2000 and Netpbm ----
+
+auto jp2(std::function<void(Jp2Recipe&)> tweak = nullptr, bool codestreamOnly = false)
+{
+    return [=](const std::string& path) {
+        Jp2Recipe s;
+        if (tweak)
+            tweak(s);
+        return writeBytes(path, jp2Bytes(s, codestreamOnly));
+    };
+}
+
+// Grid points per metre as N / D * 10^E, both axes alike.
+constexpr Jp2Recipe::Resolution jp2Res(uint16_t n, uint16_t d, int8_t e)
+{
+    return {n, d, n, d, e, e};
+}
+
+// An ICC header naming its data colour space; the rest of a profile is not read here.
+Bytes profileFor(const char space[5])
+{
+    Bytes p(128, 0);
+    p[3] = 128;
+    std::memcpy(p.data() + 16, space, 4);
+    std::memcpy(p.data() + 36, "acsp", 4);
+    return p;
+}
+
+INSTANTIATE_TEST_SUITE_P(Jp2, HandMade, ::testing::Values(
+    HandMadeCase{"Jp2CapturePerMetreSnaps", jp2([](Jp2Recipe& s) { s.capture = jp2Res(11811, 1, 0); }), rgb, 300, 300},
+    HandMadeCase{"Jp2CaptureWinsOverDisplay", jp2([](Jp2Recipe& s) {
+        s.capture = jp2Res(11811, 1, 0);
+        s.display = jp2Res(2835, 1, 0);
+    }), rgb, 300, 300},
+    HandMadeCase{"Jp2DisplayAlone", jp2([](Jp2Recipe& s) { s.display = jp2Res(5906, 1, 0); }), rgb, 150, 150},
+    HandMadeCase{"Jp2CaptureRecordingNothingFallsToDisplay", jp2([](Jp2Recipe& s) {
+        s.capture = jp2Res(11811, 0, 0);
+        s.display = jp2Res(5906, 1, 0);
+    }), rgb, 150, 150},
+    HandMadeCase{"Jp2ExponentAndDenominator", jp2([](Jp2Recipe& s) { s.capture = jp2Res(3937, 100, 2); }), rgb, 100, 100},
+    HandMadeCase{"Jp2NegativeExponent", jp2([](Jp2Recipe& s) { s.capture = jp2Res(23622, 2, -1); }), rgb, 30, 30},
+    HandMadeCase{"Jp2FarFromWholeIsKept", jp2([](Jp2Recipe& s) { s.capture = jp2Res(4650, 1, 0); }), rgb, 118.11, 118},
+    HandMadeCase{"Jp2VerticalIsUsed", jp2([](Jp2Recipe& s) { s.capture = Jp2Recipe::Resolution{5906, 1, 11811, 1, 0, 0}; }), rgb, 150, 150},
+    HandMadeCase{"Jp2NoResolutionBox", jp2(), rgb, std::nullopt, 72},
+    HandMadeCase{"Jp2ExtendedLengths", jp2([](Jp2Recipe& s) {
+        s.extendedLengths = true;
+        s.codestreamRunsToEnd = false;
+        s.capture = jp2Res(11811, 1, 0);
+    }), rgb, 300, 300},
+    HandMadeCase{"Jp2Grey", jp2([](Jp2Recipe& s) { s.components = 1; s.enumeratedSpace = 17; }), grey, std::nullopt, 72},
+    HandMadeCase{"Jp2Grey12Bit", jp2([](Jp2Recipe& s) { s.components = 1; s.depth = 12; s.enumeratedSpace = 17; }), grey, std::nullopt, 72},
+    HandMadeCase{"Jp2Rgb20Bit", jp2([](Jp2Recipe& s) { s.depth = 20; }), "RGB 32-bit", std::nullopt, 72},
+    HandMadeCase{"Jp2Sycc", jp2([](Jp2Recipe& s) { s.enumeratedSpace = 18; }), rgb, std::nullopt, 72},
+    HandMadeCase{"Jp2Cmyk", jp2([](Jp2Recipe& s) { s.components = 4; s.enumeratedSpace = 12; s.capture = jp2Res(11811, 1, 0); }), cmyk, 300, 300},
+    HandMadeCase{"Jp2Lab", jp2([](Jp2Recipe& s) { s.enumeratedSpace = 14; }), "Lab", std::nullopt, 72},
+    HandMadeCase{"Jp2GreyProfile", jp2([](Jp2Recipe& s) { s.components = 1; s.profile = profileFor("GRAY"); }), grey, std::nullopt, 72},
+    HandMadeCase{"Jp2CmykProfile", jp2([](Jp2Recipe& s) { s.components = 4; s.profile = profileFor("CMYK"); }), cmyk, std::nullopt, 72},
+    HandMadeCase{"Jp2WithoutColourBoxRgba", jp2([](Jp2Recipe& s) { s.components = 4; s.enumeratedSpace.reset(); }), rgb, std::nullopt, 72},
+    HandMadeCase{"Jp2Wide", jp2([](Jp2Recipe& s) { s.width = 70000; s.height = 3; s.tileWide = 1024; }), rgb, std::nullopt, 72, 3, 70000},
+    HandMadeCase{"J2kCodestream", jp2([](Jp2Recipe& s) { s.capture = jp2Res(11811, 1, 0); }, true), rgb, std::nullopt, 72},
+    HandMadeCase{"J2kGrey", jp2([](Jp2Recipe& s) { s.components = 1; }, true), grey, std::nullopt, 72}), name);
+
+auto netpbm(std::string header)
+{
+    return [=](const std::string& path) { return writeBytes(path, netpbmBytes(header)); };
+}
+
+INSTANTIATE_TEST_SUITE_P(Netpbm, HandMade, ::testing::Values(
+    HandMadeCase{"PbmPlainWithComments", netpbm("P1\n# made by hand\n21 # wide\n# and\n13\n"), grey, std::nullopt, 72, 13, 21},
+    HandMadeCase{"PbmRawCommentBeforeWidth", netpbm("P4 #c\n21\t13\n"), grey, std::nullopt, 72, 13, 21},
+    HandMadeCase{"PbmCommentRightAfterTheMagic", netpbm("P4#c\n21 13\n"), grey, std::nullopt, 72, 13, 21},
+    HandMadeCase{"PgmPlain16Bit", netpbm("P2\n20 13\n65535\n"), grey, std::nullopt, 72},
+    HandMadeCase{"PgmRawCrLf", netpbm("P5\r\n20\r\n13\r\n#x\r\n255\n"), grey, std::nullopt, 72},
+    HandMadeCase{"PpmPlain", netpbm("P3 20 13 15 "), rgb, std::nullopt, 72},
+    HandMadeCase{"PpmRawCommentsEverywhere", netpbm("P6#a\n#b\n20#c\n13#d\n255\n"), rgb, std::nullopt, 72},
+    HandMadeCase{"PamRgbAlpha", netpbm("P7\nWIDTH 20\n# c\nHEIGHT 13\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n"), rgb, std::nullopt, 72},
+    HandMadeCase{"PamGrayscale", netpbm("P7\nTUPLTYPE GRAYSCALE\nMAXVAL 65535\nDEPTH 1\nHEIGHT 13\nWIDTH 20\nENDHDR\n"), grey, std::nullopt, 72},
+    HandMadeCase{"PamBlackAndWhite", netpbm("P7\nWIDTH 20\nHEIGHT 13\nDEPTH 1\nMAXVAL 1\nTUPLTYPE BLACKANDWHITE\nENDHDR\n"), grey, std::nullopt, 72},
+    HandMadeCase{"PamWithoutTupleType", netpbm("P7\nWIDTH 20\nHEIGHT 13\nDEPTH 3\nMAXVAL 255\nENDHDR\n"), "Multiband", std::nullopt, 72},
+    HandMadeCase{"PamRgbOfTheWrongDepth", netpbm("P7\nWIDTH 20\nHEIGHT 13\nDEPTH 1\nMAXVAL 255\nTUPLTYPE RGB\nENDHDR\n"), "Multiband", std::nullopt, 72},
+    HandMadeCase{"PgmAtTheLargestSide", netpbm("P5 2147483647 1 255\n"), grey, std::nullopt, 72, 1, 2147483647}), name);
 
 } // namespace
 } // namespace quorvel::test

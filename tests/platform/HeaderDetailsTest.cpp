@@ -4,6 +4,7 @@
 #include "check/ImageMeasure.h"
 #include "platform/VipsRuntime.h"
 #include "platform/header/ImageFileReader.h"
+#include "Jp2NetpbmFiles.h"
 #include "PsdBmpFiles.h"
 #include "support/TestImages.h"
 
@@ -161,6 +162,24 @@ auto bmp(std::function<void(test::BmpRecipe&)> tweak)
         test::BmpRecipe s;
         tweak(s);
         const test::Bytes b = test::bmpBytes(s);
+        writeBytes(path, QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size())));
+    };
+}
+
+auto jp2(std::function<void(test::Jp2Recipe&)> tweak)
+{
+    return [tweak](const std::string& path) {
+        test::Jp2Recipe s;
+        tweak(s);
+        const test::Bytes b = test::jp2Bytes(s);
+        writeBytes(path, QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size())));
+    };
+}
+
+auto netpbm(const char* header)
+{
+    return [header](const std::string& path) {
+        const test::Bytes b = test::netpbmBytes(header);
         writeBytes(path, QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size())));
     };
 }
@@ -341,7 +360,32 @@ INSTANTIATE_TEST_SUITE_P(Files, HeaderDetails, ::testing::Values(
     Made{"alpha.bmp", bmp([](test::BmpRecipe& s) { s.headerSize = 108; s.bitCount = 32; s.compression = 3; s.alphaMask = 0xFF000000; }),
          [](const ImageDetails& d) { EXPECT_TRUE(d.alpha); EXPECT_EQ(d.pages, 1); EXPECT_EQ(d.resolutionSource, ResolutionSource::NotRecorded); }},
     Made{"opaque.bmp", bmp([](test::BmpRecipe& s) { s.headerSize = 40; s.bitCount = 32; }),
-         [](const ImageDetails& d) { EXPECT_FALSE(d.alpha); EXPECT_EQ(d.bitsPerSample, 8); }}
+         [](const ImageDetails& d) { EXPECT_FALSE(d.alpha); EXPECT_EQ(d.bitsPerSample, 8); }},
+    Made{"axes-profile.jp2",
+         jp2([](test::Jp2Recipe& s) {
+             s.capture = test::Jp2Recipe::Resolution{5906, 1, 11811, 1, 0, 0};
+             s.display = test::Jp2Recipe::Resolution{2835, 1, 2835, 1, 0, 0};
+             s.components = 1;
+             s.profile = bytesOf(profileBytes("srgb"));
+         }),
+         [](const ImageDetails& d) {
+             expectAxes(d, ResolutionSource::Other, 300, 150);
+             EXPECT_EQ(d.bitsPerSample, 8);
+             EXPECT_EQ(d.pages, 1);
+             expectGreyWithRgbProfile(d);
+         }},
+    Made{"alpha-named.jp2", jp2([](test::Jp2Recipe& s) { s.components = 4; s.channelTypes = {0, 0, 0, 1}; }),
+         [](const ImageDetails& d) { EXPECT_TRUE(d.alpha); EXPECT_FALSE(d.hasProfile); }},
+    // Two components, both named colour: no alpha, where the count alone would say one.
+    Made{"two-greys.jp2", jp2([](test::Jp2Recipe& s) { s.components = 2; s.depth = 12; s.enumeratedSpace = 17; s.channelTypes = {0, 0}; }),
+         [](const ImageDetails& d) { EXPECT_FALSE(d.alpha); EXPECT_EQ(d.bitsPerSample, 12); }},
+    Made{"grey-alpha.jp2", jp2([](test::Jp2Recipe& s) { s.components = 2; s.enumeratedSpace = 17; }),
+         [](const ImageDetails& d) { EXPECT_TRUE(d.alpha); EXPECT_EQ(d.resolutionSource, ResolutionSource::NotRecorded); }},
+    Made{"deep.pgm", netpbm("P5 20 13 4095\n"),
+         [](const ImageDetails& d) { EXPECT_EQ(d.bitsPerSample, 12); EXPECT_FALSE(d.alpha); EXPECT_EQ(d.resolutionSource, ResolutionSource::NotRecorded); }},
+    Made{"bitmap.pbm", netpbm("P4 20 13\n"), [](const ImageDetails& d) { EXPECT_EQ(d.bitsPerSample, 1); }},
+    Made{"rgba.pam", netpbm("P7\nWIDTH 20\nHEIGHT 13\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n"),
+         [](const ImageDetails& d) { EXPECT_TRUE(d.alpha); EXPECT_EQ(d.bitsPerSample, 8); }}
 ), [](const ::testing::TestParamInfo<Made>& info) {
     std::string name = info.param.name;
     for (char& c : name)

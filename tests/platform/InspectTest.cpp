@@ -1,6 +1,7 @@
 // quorvel-inspect, run as a script would run it.
 #include "HandMadeImages.h"
 #include "HeaderTestSupport.h"
+#include "Jp2NetpbmFiles.h"
 #include "PsdBmpFiles.h"
 #include "support/TestImages.h"
 
@@ -18,9 +19,10 @@ struct InspectRun {
     QByteArray err;
 };
 
-InspectRun inspect(const QStringList& arguments)
+InspectRun inspect(const QStringList& arguments, const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(QUORVEL_INSPECT_BINARY), arguments);
     InspectRun run;
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
@@ -102,6 +104,50 @@ TEST(Inspect, WalksToLayeredDocumentsAndBitmaps)
     EXPECT_EQ(run.out, (folder + "/a.psd\t13\t20\t300\tCMYK\tDeviceCMYK\n"
                         + folder + "/b.PSB\t13\t20\t300\tCMYK\tDeviceCMYK\n"
                         + folder + "/c.bmp\t13\t20\t150\tRGB\tCalibratedRGB\n")
+                           .toUtf8());
+}
+
+// JPEG 2000 and the Netpbm formats are read by the tool itself: with no
+// loader helper to be found, each is still measured, and a folder walk
+// takes every suffix they come with.
+TEST(Inspect, MeasuresJpegTwoThousandAndNetpbmWithoutTheHelper)
+{
+    const QString folder = QString::fromStdString(scratchPath("inspect-jp2-netpbm"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    Jp2Recipe jp2;
+    jp2.components = 4;
+    jp2.enumeratedSpace = 12;
+    jp2.capture = Jp2Recipe::Resolution{11811, 1, 11811, 1, 0, 0};
+    Jp2Recipe j2k;
+    j2k.components = 1;
+    const struct {
+        const char* name;
+        Bytes bytes;
+    } files[] = {
+        {"/a.jp2", jp2Bytes(jp2)},
+        {"/b.J2K", jp2Bytes(j2k, true)},
+        {"/c.pbm", netpbmBytes("P1\n# made by hand\n21 13\n")},
+        {"/d.pgm", netpbmBytes("P5 20 13 65535\n")},
+        {"/e.ppm", netpbmBytes("P6 20 13 255\n")},
+        {"/f.pnm", netpbmBytes("P6 20 13 255\n")},
+        {"/g.pam", netpbmBytes("P7\nWIDTH 20\nHEIGHT 13\nDEPTH 3\nMAXVAL 255\nTUPLTYPE RGB\nENDHDR\n")},
+        {"/h.jpf", jp2Bytes(jp2)},
+    };
+    for (const auto& f : files)
+        ASSERT_TRUE(writeBytes((folder + f.name).toStdString(), f.bytes));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QUORVEL_LOADER"), QStringLiteral("/nonexistent/quorvel-loader"));
+
+    const InspectRun run = inspect({folder}, environment);
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out, (folder + "/a.jp2\t13\t20\t300\tCMYK\tDeviceCMYK\n"
+                        + folder + "/b.J2K\t13\t20\t72\tGrayscale\tCalibratedGray\n"
+                        + folder + "/c.pbm\t13\t21\t72\tGrayscale\tCalibratedGray\n"
+                        + folder + "/d.pgm\t13\t20\t72\tGrayscale\tCalibratedGray\n"
+                        + folder + "/e.ppm\t13\t20\t72\tRGB\tCalibratedRGB\n"
+                        + folder + "/f.pnm\t13\t20\t72\tRGB\tCalibratedRGB\n"
+                        + folder + "/g.pam\t13\t20\t72\tRGB\tCalibratedRGB\n"
+                        + folder + "/h.jpf\t13\t20\t300\tCMYK\tDeviceCMYK\n")
                            .toUtf8());
 }
 

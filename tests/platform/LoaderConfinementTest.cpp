@@ -70,11 +70,11 @@ protected:
         return QFile::encodeName(path).toStdString();
     }
 
+    // A drawing of 12 x 10: a format that only the helper reads.
     std::string goodFile(const QString& name)
     {
-        const QString path = dir.filePath(name);
-        EXPECT_TRUE(writeTestImage(path, {.width = 12, .height = 10}));
-        return QFile::encodeName(path).toStdString();
+        return file(name, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"12\" height=\"10\">"
+                          "<rect width=\"12\" height=\"10\" fill=\"red\"/></svg>");
     }
 
     QTemporaryDir dir;
@@ -97,7 +97,7 @@ using HostileReplies = TestHelper;
 // itself: nothing a child queued or claimed reaches another request.
 TEST_F(HostileReplies, CostOnlyTheirOwnFile)
 {
-    const std::string good = goodFile(QStringLiteral("good.jp2"));
+    const std::string good = goodFile(QStringLiteral("good.svg"));
     struct Row {
         const char* trigger;
         UnreadableReason reason;
@@ -145,7 +145,7 @@ TEST_F(HostileReplies, InspectPrintsNoForgedLine)
     const char* triggers[] = {"QUORVEL-TEST-EXTRA", "QUORVEL-TEST-FORGE", "QUORVEL-TEST-NUMBER",
                               "QUORVEL-TEST-DESCRIPTOR", "QUORVEL-TEST-LINGER", "QUORVEL-TEST-CRASH"};
     for (int i = 0; i < int(std::size(triggers)); ++i) {
-        paths.push_back(goodFile(QStringLiteral("good%1.jp2").arg(i)));
+        paths.push_back(goodFile(QStringLiteral("good%1.svg").arg(i)));
         paths.push_back(file(QStringLiteral("hostile%1.jp2").arg(i), triggers[i]));
     }
     QStringList arguments;
@@ -179,7 +179,7 @@ TEST_F(HostileReplies, InspectPrintsNoForgedLine)
 // separators.
 TEST_F(HostileReplies, FileNamesForgeNothing)
 {
-    const std::string path = goodFile(QString::fromUtf8("a\nforged.jp2\t1\t1\x1b]0;x\x07\xc2\x9b" "2J.jp2"));
+    const std::string path = goodFile(QString::fromUtf8("a\nforged.svg\t1\t1\x1b]0;x\x07\xc2\x9b" "2J.svg"));
     struct Row {
         const char* format;
         qsizetype lines; // with the header row
@@ -264,7 +264,7 @@ protected:
 
 TEST_F(ConfinedChild, EveryEscapeFailsAndCostsOnlyItsFile)
 {
-    const std::string good = goodFile(QStringLiteral("good.jp2"));
+    const std::string good = goodFile(QStringLiteral("good.svg"));
     // Proof that the probe runs: an attempt at nothing succeeds.
     const std::string control = file(QStringLiteral("control.jp2"), "QUORVEL-TEST-ESCAPE none 0 /");
     ASSERT_TRUE(reader.readHeader(control).readable);
@@ -367,7 +367,7 @@ TEST_F(InteractiveLane, GetsThroughWhileBackgroundWorkHoldsEveryChild)
 {
     loader::setHelperTimeouts({10000ms, 10000ms});
     const std::string hang = file(QStringLiteral("hang.jp2"), "QUORVEL-TEST-HANG");
-    const std::string good = goodFile(QStringLiteral("good.jp2"));
+    const std::string good = goodFile(QStringLiteral("good.svg"));
     const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
     std::vector<std::future<ImageHeader>> background;
     for (int i = 0; i < cores; ++i)

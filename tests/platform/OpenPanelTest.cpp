@@ -20,6 +20,9 @@ TEST(ImageTypes, AreThoseReadHereAndThoseOfTheHelpersLoaders)
     const QStringList suffixes = readableImageSuffixes();
     for (const char* suffix : {"jpg", "jpeg", "png", "tif", "tiff", "webp", "gif", "jp2", "svg"})
         EXPECT_TRUE(suffixes.contains(QLatin1String(suffix))) << suffix;
+    // Read here whatever the helper's libvips has loaders for.
+    for (const char* suffix : {"jp2", "j2k", "j2c", "jpf", "jpx", "pbm", "pgm", "ppm", "pnm", "pam"})
+        EXPECT_TRUE(suffixes.contains(QLatin1String(suffix))) << suffix;
     // Saved but never loaded (dz, raw), or text that no image loader should take (csv).
     for (const char* suffix : {"dz", "raw", "csv"})
         EXPECT_FALSE(suffixes.contains(QLatin1String(suffix))) << suffix;

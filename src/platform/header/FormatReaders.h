@@ -28,6 +28,17 @@ ImageHeader readBmpHeader(HeaderFile& file, ImageDetails* details = nullptr);
 // "BM" and an information header of a known size: two letters alone are
 // too common at the start of other files.
 bool looksLikeBmp(const unsigned char* start, size_t size);
+// JPEG 2000: the file format's boxes (the resolution boxes included), or a
+// bare codestream, which records no resolution.
+ImageHeader readJp2Header(HeaderFile& file, ImageDetails* details = nullptr);
+ImageHeader readJ2kHeader(HeaderFile& file, ImageDetails* details = nullptr);
+// A start-of-codestream marker followed by the image size marker.
+bool looksLikeJ2k(const unsigned char* start, size_t size);
+// Bitmaps, grey maps, pixel maps (plain and raw) and arbitrary maps: a text
+// header, comments anywhere between its tokens; no resolution recorded.
+ImageHeader readNetpbmHeader(HeaderFile& file, ImageDetails* details = nullptr);
+// "P1" to "P7" followed by white space or a comment, or alone in the file.
+bool looksLikeNetpbm(const unsigned char* start, size_t size);
 // Every other format, read by libvips in the confined loader helper through
 // the open descriptor (the path is never opened again); a resolution only
 // where the file itself recorded one. Unreadable, with the reason, when the

@@ -3,6 +3,7 @@
 #include "check/ImageDetails.h"
 #include "platform/header/FormatReaders.h"
 #include "platform/header/HeaderFile.h"
+#include "platform/header/Jp2Boxes.h"
 
 #include <memory>
 
@@ -20,7 +21,7 @@ std::string depthVariantName(const char* model, int bits, bool isFloat)
 
 namespace {
 
-enum class Format { Jpeg, Png, Tiff, Webp, Gif, Psd, Bmp, Other };
+enum class Format { Jpeg, Png, Tiff, Webp, Gif, Psd, Bmp, Jp2, J2k, Netpbm, Other };
 
 Format sniff(const unsigned char* p, size_t n)
 {
@@ -41,6 +42,12 @@ Format sniff(const unsigned char* p, size_t n)
         return Format::Psd;
     if (header::looksLikeBmp(p, n))
         return Format::Bmp;
+    if (header::jp2::hasSignature(p, n))
+        return Format::Jp2;
+    if (header::looksLikeJ2k(p, n))
+        return Format::J2k;
+    if (header::looksLikeNetpbm(p, n))
+        return Format::Netpbm;
     return Format::Other;
 }
 
@@ -54,6 +61,9 @@ ImageHeader readNative(Format format, header::HeaderFile& file, ImageDetails* de
     case Format::Gif: return header::readGifHeader(file, details);
     case Format::Psd: return header::readPsdHeader(file, details);
     case Format::Bmp: return header::readBmpHeader(file, details);
+    case Format::Jp2: return header::readJp2Header(file, details);
+    case Format::J2k: return header::readJ2kHeader(file, details);
+    case Format::Netpbm: return header::readNetpbmHeader(file, details);
     case Format::Other: break;
     }
     return {};

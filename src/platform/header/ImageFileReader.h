@@ -5,8 +5,8 @@
 namespace quorvel::platform {
 
 // Reads the header of an image file: JPEG, PNG, TIFF and WebP through their
-// own libraries, GIF, PSD/PSB and BMP by hand, anything else through libvips
-// in the confined loader helper. Never decodes pixels, never blocks on a named
+// own libraries, GIF, PSD/PSB, BMP, JPEG 2000 and the Netpbm formats by
+// hand, anything else through libvips in the confined loader helper. Never decodes pixels, never blocks on a named
 // pipe, never allocates by what a header claims. An unreadable header says why.
 class ImageFileReader final : public ImageHeaderReader {
 public:
