@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <future>
 #include <thread>
@@ -25,6 +26,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -283,8 +285,16 @@ TEST_F(ConfinedChild, EveryEscapeFailsAndCostsOnlyItsFile)
     // None of the program's variables reaches a child.
     ::setenv("QUORVEL_CALLER_ONLY", "1", 1);
     loader::stopIdleHelpers();
+    // Other files and other processes' /proc entries are shut away by the
+    // file-system ruleset alone, which older kernels do not have.
+    const bool ruleset = ::syscall(444 /* landlock_create_ruleset */, nullptr, 0, 1u) > 0;
+    if (!ruleset)
+        std::fprintf(stderr, "no Landlock in this kernel: reading other files is not tried\n");
     const int priorityBefore = ::getpriority(PRIO_PROCESS, id_t(m_sibling));
     for (const char* attempt : attempts) {
+        const std::string_view name(attempt);
+        if (!ruleset && (name == "read-other" || name == "parent-fd" || name == "parent-mem" || name == "tiocsti-tty"))
+            continue;
         // The test process's own /proc entries stand for the program's.
         const pid_t pid = std::string_view(attempt).starts_with("parent-") ? ::getpid() : m_sibling;
         const std::string probe = file(QStringLiteral("probe.jp2"), QByteArray("QUORVEL-TEST-ESCAPE ") + attempt + ' '
