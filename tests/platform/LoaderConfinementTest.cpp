@@ -9,6 +9,7 @@
 #include "platform/loader/LoaderClient.h"
 #include "support/TestImages.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -367,6 +368,56 @@ TEST(ChildFilter, LetsEveryLoaderDecode)
         EXPECT_TRUE(loader::makePreviewThroughHelper(fd, 32, 32, preview)) << path;
         ::close(fd);
     }
+}
+
+// The processes whose parent is `parent`.
+std::vector<pid_t> childrenOf(pid_t parent)
+{
+    std::vector<pid_t> children;
+    QDir proc(QStringLiteral("/proc"));
+    for (const QString& entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool number = false;
+        const pid_t pid = entry.toInt(&number);
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!number || !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1].toInt() == parent)
+            children.push_back(pid);
+    }
+    return children;
+}
+
+using HelperLifetime = TestHelper;
+
+// The helper started by a worker thread that has since ended still serves
+// the requests of the others, those in flight included. (A parent-death
+// signal follows the thread that started the process, where the kernel
+// keeps to its documented rule.)
+TEST_F(HelperLifetime, OutlivesTheThreadThatStartedIt)
+{
+    const std::string good = goodFile(QStringLiteral("good.svg"));
+    const std::string slow = file(QStringLiteral("slow.svg"), "QUORVEL-TEST-SLOW");
+    std::promise<void> started;
+    std::promise<void> mayEnd;
+    std::thread starter([&, end = mayEnd.get_future()] {
+        EXPECT_EQ(reader.readHeader(good).pixelsHigh, 10); // starts the helper
+        started.set_value();
+        end.wait();
+    });
+    started.get_future().wait();
+    auto inFlight = std::async(std::launch::async, [&] { return reader.readHeader(slow); });
+    // Until the zygote has forked the slow file's child.
+    for (bool forked = false; !forked; std::this_thread::yield()) {
+        for (pid_t zygote : childrenOf(::getpid()))
+            forked = forked || !childrenOf(zygote).empty();
+    }
+    mayEnd.set_value();
+    starter.join();
+    const ImageHeader header = inFlight.get();
+    EXPECT_TRUE(header.readable) << int(header.unreadableReason);
+    EXPECT_EQ(reader.readHeader(good).pixelsHigh, 10);
 }
 
 using InteractiveLane = TestHelper;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -78,6 +79,55 @@ bool killByPidfd(int pidfd)
 
 constexpr std::chrono::seconds endTimeout{5}; // for a killed process to be gone
 
+// Runs work on a thread that lasts as long as the program. A process
+// started there gets its parent-death signal when the program ends, not
+// when the worker thread that first needed it does. Never destroyed.
+class LastingThread {
+public:
+    static int run(const std::function<int()>& work)
+    {
+        static LastingThread* thread = new LastingThread;
+        return thread->call(work);
+    }
+
+private:
+    LastingThread()
+    {
+        std::thread([this] { loop(); }).detach();
+    }
+
+    int call(const std::function<int()>& work)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_work == nullptr; });
+        m_work = &work;
+        m_done = false;
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_done; });
+        const int result = m_result;
+        m_work = nullptr;
+        m_changed.notify_all();
+        return result;
+    }
+
+    void loop()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [this] { return m_work != nullptr && !m_done; });
+            m_result = (*m_work)();
+            m_done = true;
+            m_changed.notify_all();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    const std::function<int()>* m_work = nullptr;
+    bool m_done = false;
+    int m_result = 0;
+};
+
 // The zygote: one long-lived process that reads no file and forks a child
 // for each request.
 class Zygote {
@@ -118,7 +168,8 @@ public:
             envp.push_back(e.data());
         envp.push_back(nullptr);
         pid_t pid = -1;
-        const int error = ::posix_spawn(&pid, executable.c_str(), &actions, &attributes, argv, envp.data());
+        const int error = LastingThread::run(
+            [&] { return ::posix_spawn(&pid, executable.c_str(), &actions, &attributes, argv, envp.data()); });
         posix_spawn_file_actions_destroy(&actions);
         posix_spawnattr_destroy(&attributes);
         ::close(childEnd);

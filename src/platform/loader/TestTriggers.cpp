@@ -240,6 +240,13 @@ bool testTrigger(int fd, const Request& request)
         (void)!::sendmsg(childSocket, &message, MSG_NOSIGNAL);
         sleepForever();
     }
+    if (text.starts_with("QUORVEL-TEST-SLOW")) {
+        // Answers once the program has done what the test needed done first.
+        timespec wait{3, 0};
+        ::nanosleep(&wait, nullptr);
+        answerHeader(request, "CalibratedRGB");
+        return true;
+    }
     if (text.starts_with("QUORVEL-TEST-LINGER")) {
         // Answers, then neither exits nor closes its socket.
         answerHeader(request, "CalibratedRGB");
