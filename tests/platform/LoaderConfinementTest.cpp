@@ -325,6 +325,20 @@ TEST_F(ConfinedChild, EveryEscapeFailsAndCostsOnlyItsFile)
 TEST(ChildFilter, LetsEveryLoaderDecode)
 {
     QTemporaryDir dir;
+    // First, from a fresh helper whose slow loaders are not started yet: a
+    // Targa file of 4 x 3, which only ImageMagick's loader reads, starts it
+    // in the child.
+    loader::stopIdleHelpers();
+    QByteArray targa(18, '\0');
+    targa[2] = 2; // uncompressed true colour
+    targa[12] = 4;
+    targa[14] = 3;
+    targa[16] = 24;
+    targa += QByteArray(4 * 3 * 3, '\x60');
+    const QString tga = dir.filePath(QStringLiteral("rgb.tga"));
+    QFile tgaFile(tga);
+    ASSERT_TRUE(tgaFile.open(QIODevice::WriteOnly) && tgaFile.write(targa) == targa.size());
+    tgaFile.close();
     struct Row {
         const char* file;
         Model model;
@@ -332,7 +346,7 @@ TEST(ChildFilter, LetsEveryLoaderDecode)
     const Row rows[] = {{"rgb.jpg", Model::RGB},   {"cmyk.tif", Model::CMYK}, {"rgba.png", Model::RGBA},
                         {"rgb.webp", Model::RGB},  {"rgb.gif", Model::RGB},   {"rgb.heic", Model::RGB},
                         {"rgb.jp2", Model::RGB},   {"grey.jxl", Model::Grey}};
-    std::vector<std::string> paths;
+    std::vector<std::string> paths{QFile::encodeName(tga).toStdString()};
     for (const Row& row : rows) {
         const QString path = dir.filePath(QLatin1String(row.file));
         if (writeTestImage(path, {.width = 64, .height = 48, .model = row.model}))

@@ -17,6 +17,7 @@
 
 #include <fcntl.h>
 #include <malloc.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -135,10 +136,25 @@ int main(int argc, char** argv)
     if (::send(channel, &readyByte, 1, MSG_NOSIGNAL) != 1)
         return 0;
 
+    // The loaders that start slowly are woken at the first moment nothing
+    // waits, once the first requests are served: a single file checked from
+    // a cold start is not kept waiting for them, a batch soon has them.
+    int served = 0;
+    bool primed = false;
     Request request;
     int answerSocket = -1;
     int image = -1;
-    while (receiveRequest(channel, request, answerSocket, image)) {
+    for (;;) {
+        if (!primed && served >= 2) {
+            pollfd waiting{channel, POLLIN, 0};
+            if (::poll(&waiting, 1, 0) == 0) {
+                primeLoaders();
+                primed = true;
+            }
+        }
+        if (!receiveRequest(channel, request, answerSocket, image))
+            break;
+        ++served;
         const pid_t child = ::fork();
         if (child == 0) {
             ::close(channel);

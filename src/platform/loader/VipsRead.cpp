@@ -253,9 +253,14 @@ void startVips()
     vips_block_untrusted_set(false);
     for (const char* name : textLoaders)
         vips_operation_block_set(name, true);
-    // Loaders that start libraries of their own, which read configuration
-    // and module files, do so now, before the process is confined.
-    // A 1 x 1 BMP, which only ImageMagick's loader reads.
+}
+
+void primeLoaders()
+{
+    // ImageMagick reads its configuration and looks through all its coder
+    // modules the first time it is asked about a file: done once here, every
+    // child forked later starts with it done. A 1 x 1 BMP, which only
+    // ImageMagick's loader reads.
     static const unsigned char tinyBmp[] = {
         'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0,
         0, 0, 0, 0, 4, 0, 0, 0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 255, 255, 0};
