@@ -138,9 +138,23 @@ void mixedReport(const QTemporaryDir& dir, int count, int runs)
     const char* native[] = {"jpg", "tif", "png"};
     for (int i = 0; i < count; ++i) {
         const bool helper = i % 10 == 0;
-        const QString path = dir.filePath(QStringLiteral("r%1.%2").arg(i).arg(QLatin1String(helper ? "jp2" : native[i % 3])));
-        if (!write(picture(300 + (i * 37) % 900, 200 + (i * 53) % 700, i), path))
+        const QString path = dir.filePath(QStringLiteral("r%1.%2").arg(i).arg(QLatin1String(helper ? "svg" : native[i % 3])));
+        const int width = 300 + (i * 37) % 900;
+        const int height = 200 + (i * 53) % 700;
+        if (helper) {
+            // A drawing, which only the helper reads (JPEG 2000 headers are
+            // read in this process now).
+            QFile svg(path);
+            if (!svg.open(QIODevice::WriteOnly))
+                return;
+            svg.write(QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%2\">"
+                                     "<rect width=\"10\" height=\"10\"/></svg>")
+                          .arg(width)
+                          .arg(height)
+                          .toUtf8());
+        } else if (!write(picture(width, height, i), path)) {
             return;
+        }
         files << path;
     }
     QThreadPool::globalInstance()->setMaxThreadCount(2);
