@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/QuorvelInfo.h"
 #include "platform/PreviewMaker.h"
+#include "support/VipsStart.h"
 #include "settings/PreferencesWindow.h"
 
 #include "ui_PreferencesWindow.h"
@@ -78,10 +79,13 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QUORVEL_LOADER"))
+        qputenv("QUORVEL_LOADER", QUORVEL_LOADER_BINARY);
     QApplication app(argc, argv);
     // The trace lines are formatted as in the program but not printed.
     qInstallMessageHandler(discard);
 
+    quorvel::test::ensureVipsStarted();
     QTemporaryDir dir;
     const QString original = dir.filePath(QStringLiteral("original.jpg"));
     vips::VImage::black(3000, 2000, vips::VImage::option()->set("bands", 3)).write_to_file(original.toUtf8().constData());

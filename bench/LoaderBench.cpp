@@ -6,7 +6,7 @@
 //
 //   bench/loader_bench [--quick]
 #include "platform/PreviewMaker.h"
-#include "platform/VipsRuntime.h"
+#include "support/VipsStart.h"
 #include "platform/header/ImageFileReader.h"
 #include "report/ReportText.h"
 
@@ -223,7 +223,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     qInstallMessageHandler(discardTraces);
     const bool quick = argc > 1 && QByteArray(argv[1]) == "--quick";
-    platform::ensureVipsStarted();
+    test::ensureVipsStarted();
     vips_block_untrusted_set(false); // the corpus is written with every saver
     QTemporaryDir dir;
     if (!dir.isValid())

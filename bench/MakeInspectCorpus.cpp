@@ -5,7 +5,7 @@
 //
 //   bench/make_inspect_corpus DIR [COUNT]
 #include "PsdBmpFiles.h"
-#include "platform/VipsRuntime.h"
+#include "support/VipsStart.h"
 
 #include <vips/vips8>
 
@@ -22,7 +22,7 @@ int main(int argc, char** argv)
     }
     const std::string dir = argv[1];
     const int count = argc > 2 ? std::atoi(argv[2]) : 1000;
-    quorvel::platform::ensureVipsStarted();
+    quorvel::test::ensureVipsStarted();
     const char* suffixes[] = {"jpg", "tif", "png"};
     const double resolutions[] = {72.0, 150.0, 300.0};
     for (int i = 0; i < count; ++i) {

@@ -97,6 +97,8 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QUORVEL_LOADER"))
+        qputenv("QUORVEL_LOADER", QUORVEL_LOADER_BINARY);
     TimedApplication app(argc, argv);
     qInstallMessageHandler(discard);
 

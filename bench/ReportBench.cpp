@@ -3,7 +3,7 @@
 // worker threads. The corpus is made with libvips in a temporary folder.
 //
 //   bench/report_bench [--benchmark_repetitions=5]
-#include "platform/VipsRuntime.h"
+#include "support/VipsStart.h"
 #include "platform/header/ImageFileReader.h"
 #include "report/ReportText.h"
 
@@ -26,7 +26,7 @@ QStringList corpus;
 
 bool makeCorpus(int count)
 {
-    platform::ensureVipsStarted();
+    test::ensureVipsStarted();
     const char* suffixes[] = {"jpg", "tif", "png"};
     const double resolutions[] = {72.0, 150.0, 300.0};
     for (int i = 0; i < count; ++i) {

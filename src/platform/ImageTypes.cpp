@@ -8,8 +8,8 @@
 namespace quorvel::platform {
 namespace {
 
-// The formats read in this process, by their own libraries or by hand. The
-// loader helper still makes the previews of those libvips reads only there.
+// The formats whose headers are read in this process, by their own libraries
+// or by hand. The loader helper makes the previews of every format.
 const std::vector<std::string> nativeSuffixes = {
     "bmp", "dib", "gif", "j2c", "j2k", "jpc", "jpe", "jpeg", "jpf", "jph", "jpg", "jp2", "jpx", "pam", "pbm",
     "pgm", "png", "pnm", "ppm", "psb", "psd", "tif", "tiff", "webp"};

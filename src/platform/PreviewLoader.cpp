@@ -1,5 +1,3 @@
-// Apart from makePreview, which alone needs libvips: a program can then
-// supply makePreview from a module loaded on first use.
 #include "platform/PreviewMaker.h"
 
 #include <QtConcurrent/QtConcurrentRun>

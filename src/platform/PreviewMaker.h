@@ -9,8 +9,9 @@
 namespace quorvel::platform {
 
 // A thumbnail no larger than `bounds`, converted to sRGB (CMYK through its
-// profile, or a standard one), made without decoding more than it must.
-// A null image when the file cannot be previewed. Thread-safe.
+// profile, or a standard one), made without decoding more than it must, by
+// the confined loader helper. A null image when the file cannot be
+// previewed. Thread-safe.
 QImage makePreview(const QString& path, QSize bounds);
 
 // Makes previews off the main thread. Only the newest request is ever

@@ -2,7 +2,7 @@
 // and the rule that asking for them never changes the measure.
 #include "check/ImageDetails.h"
 #include "check/ImageMeasure.h"
-#include "platform/VipsRuntime.h"
+#include "support/VipsStart.h"
 #include "platform/header/ImageFileReader.h"
 #include "Jp2NetpbmFiles.h"
 #include "PsdBmpFiles.h"
@@ -192,7 +192,7 @@ struct Made {
 
 class HeaderDetails : public ::testing::TestWithParam<Made> {
 protected:
-    static void SetUpTestSuite() { platform::ensureVipsStarted(); }
+    static void SetUpTestSuite() { test::ensureVipsStarted(); }
     QTemporaryDir dir;
     platform::ImageFileReader reader;
 };

@@ -5,7 +5,7 @@
 #include "check/ImageMeasure.h"
 #include "platform/ImageTypes.h"
 #include "platform/PreviewMaker.h"
-#include "platform/VipsRuntime.h"
+#include "support/VipsStart.h"
 #include "platform/header/ImageFileReader.h"
 #include "platform/loader/LoaderClient.h"
 #include "support/TestImages.h"
@@ -97,7 +97,7 @@ protected:
     // its loaders stay blocked in this process.
     static void SetUpTestSuite()
     {
-        platform::ensureVipsStarted();
+        test::ensureVipsStarted();
         for (const char* saver : {"VipsForeignSaveJxl", "VipsForeignSaveMagick"})
             vips_operation_block_set(saver, false);
     }

@@ -1,6 +1,6 @@
 #include "support/TestImages.h"
 
-#include "platform/VipsRuntime.h"
+#include "support/VipsStart.h"
 
 #include <vips/vips8>
 
@@ -8,7 +8,7 @@ namespace quorvel::test {
 
 bool writeTestImage(const QString& path, const ImageSpecForTest& recipe)
 {
-    platform::ensureVipsStarted();
+    test::ensureVipsStarted();
     int bands = 3;
     VipsInterpretation interpretation = VIPS_INTERPRETATION_sRGB;
     switch (recipe.model) {

@@ -2,6 +2,7 @@
 
 #include "platform/header/DetailReaders.h"
 #include "platform/header/FormatReaders.h"
+#include "platform/loader/SnapshotPreview.h"
 
 #include <vips/vips8>
 
@@ -305,6 +306,11 @@ ImageHeader readVipsHeader(int fd, ImageDetails* details)
 
 bool makeVipsPreview(int fd, int width, int height, Preview& preview)
 {
+    if (const std::string common = snapshotLoaderFor(fd); !common.empty()) {
+        const bool made = makeSnapshotPreview(fd, common, width, height, preview);
+        traceAndClearError("preview");
+        return made;
+    }
     const std::string loader = fileLoaderFor(fd);
     VipsImage* header = loader.empty() ? nullptr : loadWith(loader, fd);
     if (!header) {
