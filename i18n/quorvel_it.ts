@@ -389,6 +389,14 @@
         <source>Choose a setting</source>
         <translation>Scegli un&apos;impostazione</translation>
     </message>
+    <message>
+        <source>Set &amp;Resolution…</source>
+        <translation>Imposta &amp;risoluzione…</translation>
+    </message>
+    <message>
+        <source>Record a new resolution in the selected files without touching a pixel</source>
+        <translation>Registra una nuova risoluzione nei file selezionati senza toccare un pixel</translation>
+    </message>
 </context>
 <context>
     <name>PreferencesWindow</name>
@@ -593,6 +601,152 @@ Errate: %1</translation>
     <message>
         <source>Report…</source>
         <translation>Rapporto…</translation>
+    </message>
+</context>
+<context>
+    <name>SetResolution</name>
+    <message>
+        <source>this format keeps no resolution Quorvel can set</source>
+        <translation>questo formato non conserva una risoluzione che Quorvel possa impostare</translation>
+    </message>
+    <message>
+        <source>a simple WebP file has no EXIF block, the only place WebP keeps a resolution</source>
+        <translation>un file WebP semplice non ha un blocco EXIF, l&apos;unico posto in cui WebP conserva una risoluzione</translation>
+    </message>
+    <message>
+        <source>this bitmap&apos;s header has no resolution fields</source>
+        <translation>l&apos;intestazione di questa bitmap non ha campi per la risoluzione</translation>
+    </message>
+    <message>
+        <source>the file&apos;s structure is damaged; nothing was written</source>
+        <translation>la struttura del file è danneggiata; non è stato scritto nulla</translation>
+    </message>
+    <message>
+        <source>the file is too large for its format to take the change</source>
+        <translation>il file è troppo grande perché il suo formato accetti la modifica</translation>
+    </message>
+    <message>
+        <source>the resolution must be a whole number from 1 to %1 dpi</source>
+        <translation>la risoluzione deve essere un numero intero da 1 a %1 dpi</translation>
+    </message>
+    <message>
+        <source>cannot read the file: %1</source>
+        <translation>impossibile leggere il file: %1</translation>
+    </message>
+    <message>
+        <source>the file changed since it was measured; measure it again</source>
+        <translation>il file è cambiato da quando è stato misurato; misuralo di nuovo</translation>
+    </message>
+    <message>
+        <source>%1 already exists</source>
+        <translation>%1 esiste già</translation>
+    </message>
+    <message>
+        <source>cannot write: %1; the original is unchanged</source>
+        <translation>impossibile scrivere: %1; l&apos;originale è invariato</translation>
+    </message>
+    <message>
+        <source>the written file did not verify and was removed; the original is unchanged</source>
+        <translation>il file scritto non ha superato la verifica ed è stato rimosso; l&apos;originale è invariato</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>annullato</translation>
+    </message>
+    <message>
+        <source>this JPEG 2000 file refers to its own data by position; nothing in it can move</source>
+        <translation>questo file JPEG 2000 fa riferimento ai propri dati per posizione; nulla al suo interno può spostarsi</translation>
+    </message>
+</context>
+<context>
+    <name>SetResolutionSheet</name>
+    <message>
+        <source>Set Resolution</source>
+        <translation>Imposta risoluzione</translation>
+    </message>
+    <message>
+        <source>New &amp;resolution:</source>
+        <translation>Nuova &amp;risoluzione:</translation>
+    </message>
+    <message>
+        <source> dpi</source>
+        <translation> dpi</translation>
+    </message>
+    <message>
+        <source>New resolution</source>
+        <translation>Nuova risoluzione</translation>
+    </message>
+    <message>
+        <source>Only the recorded resolution changes: no pixel is touched, and every other byte of each file stays as it is.</source>
+        <translation>Cambia solo la risoluzione registrata: nessun pixel viene toccato e ogni altro byte di ciascun file resta com&apos;è.</translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>Now</source>
+        <translation>Ora</translation>
+    </message>
+    <message>
+        <source>New</source>
+        <translation>Nuova</translation>
+    </message>
+    <message>
+        <source>Print size</source>
+        <translation>Formato di stampa</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>Nota</translation>
+    </message>
+    <message>
+        <source>Save &amp;copies in…</source>
+        <translation>Salva &amp;copie in…</translation>
+    </message>
+    <message>
+        <source>the originals&apos; folders</source>
+        <translation>le cartelle degli originali</translation>
+    </message>
+    <message>
+        <source>Folder for the copies</source>
+        <translation>Cartella per le copie</translation>
+    </message>
+    <message>
+        <source>C&amp;hoose…</source>
+        <translation>S&amp;cegli…</translation>
+    </message>
+    <message>
+        <source>Choose the folder for the copies</source>
+        <translation>Scegli la cartella per le copie</translation>
+    </message>
+    <message>
+        <source>Replace &amp;originals</source>
+        <translation>Sostituisci gli &amp;originali</translation>
+    </message>
+    <message>
+        <source>Keep each original as &amp;a backup (name.ext~)</source>
+        <translation>Conserva ogni originale come &amp;backup (nome.ext~)</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Avanzamento</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annulla</translation>
+    </message>
+    <message>
+        <source>&amp;Set Resolution</source>
+        <translation>&amp;Imposta risoluzione</translation>
+    </message>
+    <message>
+        <source>%1 × %2 mm (%3 × %4 in)</source>
+        <translation>%1 × %2 mm (%3 × %4 in)</translation>
     </message>
 </context>
 <context>
@@ -907,6 +1061,69 @@ Errate: %1</translation>
     <message>
         <source>All files (*)</source>
         <translation>Tutti i file (*)</translation>
+    </message>
+</context>
+<context>
+    <name>quorvel::SetResolutionSheet</name>
+    <message>
+        <source>not readable as an image</source>
+        <translation>non leggibile come immagine</translation>
+    </message>
+    <message>
+        <source>still fails the setting</source>
+        <translation>non supera ancora l&apos;impostazione</translation>
+    </message>
+    <message>
+        <source>Save Copies In</source>
+        <translation>Salva copie in</translation>
+    </message>
+    <message>
+        <source>Replace Originals</source>
+        <translation>Sostituisci originali</translation>
+    </message>
+    <message>
+        <source>Replace 1 original file?</source>
+        <translation>Sostituire 1 file originale?</translation>
+    </message>
+    <message>
+        <source>Replace %1 original files?</source>
+        <translation>Sostituire %1 file originali?</translation>
+    </message>
+    <message>
+        <source>Each original is kept as a backup beside it, its name ending in ~.</source>
+        <translation>Ogni originale viene conservato come backup accanto, con il nome che termina in ~.</translation>
+    </message>
+    <message>
+        <source>The originals are replaced by the files with the new resolution; no copy of them is kept.</source>
+        <translation>Gli originali vengono sostituiti dai file con la nuova risoluzione; non ne viene conservata alcuna copia.</translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation>Sostituisci</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annulla</translation>
+    </message>
+    <message>
+        <source>cancelled: not written</source>
+        <translation>annullato: non scritto</translation>
+    </message>
+    <message>
+        <source>Files written: %1</source>
+        <translation>File scritti: %1</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Chiudi</translation>
+    </message>
+    <message>
+        <source>written</source>
+        <translation>scritto</translation>
+    </message>
+    <message>
+        <source>Cancelling…</source>
+        <translation>Annullamento…</translation>
     </message>
 </context>
 </TS>

@@ -17,6 +17,8 @@ packages=(
   # The Debian package: icons rendered from the SVG, manual pages from --help
   # (python3), dependencies from dpkg-shlibdeps, and the test's man -l.
   librsvg2-bin python3 dpkg-dev file man-db
+  # The independent reader the resolution writers' tests check against.
+  libimage-exiftool-perl
   # Hostile input: the fuzz targets build with clang and libFuzzer.
   clang libclang-rt-14-dev
 )

@@ -6,6 +6,7 @@
 #include "app/inspect/InspectCore.h"
 #include "app/inspect/InspectOptions.h"
 #include "app/inspect/InspectOutput.h"
+#include "app/inspect/SetDpiRun.h"
 #include "platform/ImageTypes.h"
 #include "platform/JsonDefaultsStore.h"
 #include "platform/header/ImageFileReader.h"
@@ -14,8 +15,10 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QLoggingCategory>
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -109,6 +112,19 @@ int main(int argc, char** argv)
     }
 
     const platform::ImageFileReader reader;
+    if (options.writes()) {
+        if (options.outputDir && !QFileInfo(QFile::decodeName(QByteArray::fromStdString(*options.outputDir))).isDir())
+            return usageError("--output-dir " + *options.outputDir + ": no such folder");
+        const std::vector<SetDpiResult> results = setDpiOfFiles(walk.files, options, reader);
+        std::string out, errors;
+        writeSetDpiResults(out, errors, results, options.format, options.dryRun);
+        std::fputs(errors.c_str(), stderr);
+        if (!writeAll(stdout, out))
+            return cannotCheck;
+        const bool allWritten = std::all_of(results.begin(), results.end(),
+                                            [](const SetDpiResult& r) { return r.outcome.ok(); });
+        return allWritten ? allPass : someFail;
+    }
     std::vector<InspectRecord> records = measureFiles(walk.files, reader, options.wantsDetails(), options.jobs);
     if (setting)
         judgeAll(records, *setting);

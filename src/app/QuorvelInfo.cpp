@@ -108,6 +108,7 @@ void QuorvelInfo::connectOutlets(const Outlets& outlets)
     connectOverviewOutlets(); // before the batch's, which takes the form's fields
     connectBatchOutlets();
     connectViewerOutlets(outlets); // external viewer
+    connectSetResolutionOutlets();
 }
 
 Ui::MainWindow* QuorvelInfo::form() const

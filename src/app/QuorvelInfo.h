@@ -174,6 +174,17 @@ private:
     BatchModel* m_overview = nullptr;
     QSortFilterProxyModel* m_overviewRows = nullptr;
     QString m_overviewSetting; // the setting's name when the rows were last judged
+
+    // Set Resolution (src/app/QuorvelInfo_SetResolution.cpp): the sheet on
+    // the selected rows of the overview, and the written files taken into
+    // the batch.
+public Q_SLOTS:
+    void openSetResolutionSheet();
+private:
+    void connectSetResolutionOutlets();
+    // Copies join the batch after their originals; files replaced in place
+    // are measured again.
+    void takeWrittenFiles(const QList<QPair<QString, QString>>& originalAndWritten);
 };
 
 } // namespace quorvel

@@ -69,6 +69,16 @@ QStringList QtPanels::chooseFiles(QWidget* parent, const OpenRequest& request)
     return chosen;
 }
 
+std::optional<QString> QtPanels::chooseFolder(QWidget* parent, const QString& title, const QString& startDirectory)
+{
+    QFileDialog dialog(parent, title, startDirectory);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
 std::optional<QString> QtPanels::chooseSaveFile(QWidget* parent, const SaveRequest& request)
 {
     SavePanel dialog(parent, request.title, request.suffix);

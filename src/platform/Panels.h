@@ -34,6 +34,9 @@ public:
     // The chosen path, with the suffix; nothing when cancelled.
     virtual std::optional<QString> chooseSaveFile(QWidget* parent, const SaveRequest& request) = 0;
 
+    // One existing folder; nothing when cancelled.
+    virtual std::optional<QString> chooseFolder(QWidget* parent, const QString& title, const QString& startDirectory) = 0;
+
     enum class AlertStyle { Information, Warning, Critical };
     struct Alert {
         AlertStyle style = AlertStyle::Information;
@@ -66,6 +69,7 @@ class QtPanels final : public Panels {
 public:
     QStringList chooseFiles(QWidget* parent, const OpenRequest& request) override;
     std::optional<QString> chooseSaveFile(QWidget* parent, const SaveRequest& request) override;
+    std::optional<QString> chooseFolder(QWidget* parent, const QString& title, const QString& startDirectory) override;
     bool alert(QWidget* parent, const Alert& alert) override;
     void beep() override;
     std::optional<QString> chooseApplication(QWidget* parent, const ApplicationRequest& request) override;

@@ -86,7 +86,8 @@ check_completion() {
     got=$(complete_words "$@")
     [[ $got == "$want" ]] || fail "completing '$*': '$got', not '$want'"
 }
-check_completion "--fields --format " --f
+check_completion "--fields --fit-print --format " --f
+check_completion "--set-dpi --setting " --se
 check_completion "--list-settings " --list
 check_completion "csv json lines tsv " --format ""
 check_completion "csv " -f c

@@ -107,6 +107,9 @@ bool writeTiff(const std::string& path, const TiffSpec& recipe)
             TIFFSetField(tiff, TIFFTAG_YRESOLUTION, *recipe.yResolution);
         if (recipe.resolutionUnit)
             TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, *recipe.resolutionUnit);
+        if (!recipe.photoshopResources.empty())
+            TIFFSetField(tiff, TIFFTAG_PHOTOSHOP, static_cast<uint32_t>(recipe.photoshopResources.size()),
+                         recipe.photoshopResources.data());
         std::vector<unsigned char> profile(recipe.largeTagBytes, 0x11);
         if (!profile.empty())
             TIFFSetField(tiff, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(profile.size()), profile.data());

@@ -42,6 +42,7 @@ struct TiffSpec {
     bool bigTiff = false;
     size_t largeTagBytes = 0; // an embedded profile of this size
     bool secondPage = false;  // a later, different directory
+    std::vector<unsigned char> photoshopResources; // tag 34377, when not empty
 };
 bool writeTiff(const std::string& path, const TiffSpec& recipe);
 

@@ -19,6 +19,11 @@ public:
         saveRequests.append(request);
         return saveAnswer;
     }
+    std::optional<QString> chooseFolder(QWidget*, const QString& title, const QString&) override
+    {
+        folderTitles.append(title);
+        return folderToChoose;
+    }
     bool alert(QWidget*, const Alert& alert) override
     {
         alerts.append(alert);
@@ -35,6 +40,8 @@ public:
     QStringList filesToChoose;            // empty: the user cancels
     std::optional<QString> saveAnswer;    // nothing: the user cancels
     bool alertAnswer = true;
+    std::optional<QString> folderToChoose; // nothing: the user cancels
+    QStringList folderTitles;
 
     QList<OpenRequest> openRequests;
     QList<SaveRequest> saveRequests;

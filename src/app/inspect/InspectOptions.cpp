@@ -46,6 +46,33 @@ std::optional<std::string> colourNamed(std::string_view name)
     return std::nullopt;
 }
 
+// "12x8in", "305x203mm", "30.5x20.3cm": positive sizes and one unit.
+std::optional<PrintArea> printAreaNamed(std::string_view text)
+{
+    double perInch = 0.0;
+    for (auto [suffix, factor] : {std::pair {"mm", 25.4}, std::pair {"cm", 2.54}, std::pair {"in", 1.0}}) {
+        if (text.ends_with(suffix)) {
+            perInch = factor;
+            text.remove_suffix(2);
+            break;
+        }
+    }
+    const size_t x = text.find_first_of("xX");
+    if (perInch == 0.0 || x == std::string_view::npos)
+        return std::nullopt;
+    auto number = [](std::string_view t) -> std::optional<double> {
+        double value = 0.0;
+        const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), value);
+        if (t.empty() || error != std::errc() || end != t.data() + t.size() || !(value > 0.0) || value > 1e6)
+            return std::nullopt;
+        return value;
+    };
+    const std::optional<double> w = number(text.substr(0, x)), h = number(text.substr(x + 1));
+    if (!w || !h)
+        return std::nullopt;
+    return PrintArea {*w / perInch, *h / perInch};
+}
+
 // "path,name,size,color,dpi": the listed fields on, the others off.
 bool readFields(std::string_view list, ReportOptions& options)
 {
@@ -82,6 +109,7 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
     bool fieldsGiven = false;
     bool wrongGiven = false;
     bool optionsEnded = false;
+    bool writeOptionGiven = false; // --output-dir, --in-place, --backup, --dry-run
 
     for (size_t i = 0; i < arguments.size(); ++i) {
         std::string_view argument = arguments[i];
@@ -164,6 +192,30 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
             if (!jobs || *jobs < 1)
                 return fail("--jobs takes a whole number, 1 or more");
             o.jobs = *jobs;
+        } else if (name == "--set-dpi") {
+            const std::optional<std::string> v = value();
+            const std::optional<int> dpi = v ? wholeNumber(*v) : std::nullopt;
+            if (!dpi || *dpi < 1 || *dpi > 65535)
+                return fail("--set-dpi takes a whole number of dots per inch, from 1 to 65535");
+            o.setDpi = *dpi;
+        } else if (name == "--fit-print") {
+            const std::optional<std::string> v = value();
+            const std::optional<PrintArea> area = v ? printAreaNamed(*v) : std::nullopt;
+            if (!area)
+                return fail("--fit-print takes a print size such as 12x8in, 300x200mm or 30x20cm");
+            o.fitPrint = *area;
+        } else if (name == "--output-dir") {
+            const std::optional<std::string> v = value();
+            if (!v || v->empty())
+                return fail("--output-dir takes a folder");
+            o.outputDir = *v;
+            writeOptionGiven = true;
+        } else if (name == "--in-place" && takesNoValue()) {
+            o.inPlace = writeOptionGiven = true;
+        } else if (name == "--backup" && takesNoValue()) {
+            o.backup = writeOptionGiven = true;
+        } else if (name == "--dry-run" && takesNoValue()) {
+            o.dryRun = writeOptionGiven = true;
         } else {
             return fail("unknown option " + std::string(argument));
         }
@@ -176,7 +228,17 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
     }
     if (o.help || o.version || o.listSettings)
         return result;
-    if ((okGiven || wrongGiven || fieldsGiven) && !o.reportFile)
+    if (o.setDpi && o.fitPrint)
+        result.error = "give either --set-dpi or --fit-print, not both";
+    else if (writeOptionGiven && !o.writes())
+        result.error = "--output-dir, --in-place, --backup and --dry-run go with --set-dpi or --fit-print";
+    else if (o.writes() && (o.judges() || o.reportFile || okGiven || wrongGiven || fieldsGiven))
+        result.error = "--set-dpi and --fit-print write files; they do not judge or report";
+    else if (o.inPlace && o.outputDir)
+        result.error = "--in-place writes over the originals: --output-dir does not go with it";
+    else if (o.backup && !o.inPlace)
+        result.error = "--backup keeps the original of a file replaced --in-place";
+    else if ((okGiven || wrongGiven || fieldsGiven) && !o.reportFile)
         result.error = "--ok, --wrong and --fields shape a report: give --report FILE";
     else if (o.reportFile && !o.judges())
         result.error = "a report needs a setting: give --setting NAME, --dpi N or --colour MODEL";
@@ -192,6 +254,7 @@ std::string helpText()
 
 SYNOPSIS
     quorvel-inspect [OPTIONS] PATH...
+    quorvel-inspect --set-dpi N [--output-dir DIR | --in-place [--backup]] [--dry-run] PATH...
 
 DESCRIPTION
     Measures each image file named, and each image file in each folder named:
@@ -254,7 +317,51 @@ OPTIONS
         judged in the report, as in the application.
 
     -j, --jobs N
-        Measure on N threads instead of one per core.
+        Measure (or write) on N threads instead of one per core.
+
+SETTING THE RESOLUTION
+    --set-dpi N
+        Instead of measuring, record N dots per inch (1 to 65535) in each
+        file, horizontally and vertically, and change nothing else: not a
+        pixel, not another byte outside the fields that hold the resolution.
+        JPEG (its JFIF, EXIF and Photoshop records; a JFIF segment is added
+        when it has none), PNG, TIFF and BigTIFF, WebP with EXIF, layered
+        documents (PSD, PSB), BMP and JPEG 2000 (its display resolution box).
+        GIF, bare JPEG 2000 codestreams, Netpbm and the formats read through
+        the loader helper keep no resolution that can be set and are refused.
+        By default the result is a new file beside the original, named
+        "NAME (N dpi).EXT"; a file of that name is never replaced. Each new
+        file is read back before it gets its name: it must measure N dpi and
+        the original's size and colour class, and hold exactly the bytes
+        meant; otherwise it is removed.
+
+    --fit-print SIZE
+        Like --set-dpi, with for each file the largest whole dpi at which
+        its pixels cover a print of SIZE, WIDTHxHEIGHT followed by mm, cm or
+        in, either way round: 3600 x 2400 pixels for 12x8in get 300.
+
+    --output-dir DIR
+        Write the new files into DIR instead of beside the originals.
+
+    --in-place
+        Replace the originals: each is written to a temporary file in its
+        folder, flushed to disk, given the original's permissions and
+        modification time and renamed over it in one step. A failure at any
+        point leaves the original as it was. A file that changed while it
+        was being written is left alone.
+
+    --backup
+        With --in-place, keep each original as "NAME.EXT~".
+
+    --dry-run
+        Say what would be written, and why a file would be refused; write
+        nothing.
+
+    With --format json, the output is one document: for each file its
+    path, the resolution it recorded before (null for none), the new one,
+    the written path and, for a refused file, the reason. Otherwise one
+    tab-separated line per file: path, old dpi (or -), new dpi, written
+    path; refused files are named on standard error with the reason.
 
     --list-settings
         Print the names that --setting accepts, one a line, in the order of
@@ -282,6 +389,10 @@ EXIT STATUS
         an error)
     2   a usage error, nothing readable to check, or output that could not
         be written
+
+    With --set-dpi or --fit-print: 0 when every file was written and
+    verified (in a dry run: would be), 1 when some were refused, 2 on a
+    usage error.
 )";
 }
 

@@ -10,6 +10,12 @@ namespace quorvel::inspect {
 
 enum class OutputFormat { Lines, Tsv, Csv, Json };
 
+// --fit-print: a print size, in inches whatever unit it was given in.
+struct PrintArea {
+    double widthInches = 0.0;
+    double heightInches = 0.0;
+};
+
 // What the command line asks for.
 struct InspectOptions {
     std::vector<std::string> paths;
@@ -24,6 +30,15 @@ struct InspectOptions {
     bool help = false;
     bool version = false;
     bool listSettings = false; // print the names --setting accepts, one a line
+    // Setting the recorded resolution instead of measuring.
+    std::optional<int> setDpi;
+    std::optional<PrintArea> fitPrint; // the dpi that makes each file cover it
+    std::optional<std::string> outputDir;
+    bool inPlace = false;
+    bool backup = false;
+    bool dryRun = false;
+
+    bool writes() const { return setDpi || fitPrint; }
 
     // A setting is judged against when one is named or built.
     bool judges() const { return settingName || dpi || colour; }
