@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "app/QuorvelInfo.h"
 #include "app/overview/BatchModel.h"
+#include "app/overview/MeasureStore.h"
 #include "platform/header/ImageFileReader.h"
 #include "settings/PreferencesWindow.h"
 
@@ -196,7 +197,7 @@ int main(int argc, char** argv)
         quorvel::platform::ImageFileReader reader;
         QElapsedTimer timer;
         timer.start();
-        model->setBatch(paths, reader);
+        model->setBatch(paths, std::make_shared<quorvel::MeasureStore>(reader));
         const double reset = timer.nsecsElapsed() / 1e6;
         model->stop();
         std::printf("of a new batch, the overview's own share on the main thread: %.1f ms\n", reset);
@@ -246,7 +247,7 @@ int main(int argc, char** argv)
         proxy.setSortRole(quorvel::BatchModel::SortRole);
         proxy.sort(quorvel::BatchModel::VerdictColumn);
         alone.setRules(rules[1]);
-        alone.setBatch(paths, reader);
+        alone.setBatch(paths, std::make_shared<quorvel::MeasureStore>(reader));
         while (alone.counts().pending > 0)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         const long after = residentKiB();

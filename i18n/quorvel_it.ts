@@ -825,6 +825,14 @@ Errate: %1</translation>
         <source>no longer there</source>
         <translation>non c&apos;è più</translation>
     </message>
+    <message>
+        <source>not found</source>
+        <translation>non trovato</translation>
+    </message>
+    <message>
+        <source>a folder, not an image</source>
+        <translation>una cartella, non un&apos;immagine</translation>
+    </message>
 </context>
 <context>
     <name>Verdict</name>
@@ -900,25 +908,75 @@ Errate: %1</translation>
         <source>1 image</source>
         <translation>1 immagine</translation>
     </message>
-    <message>
-        <source>%1 images</source>
-        <translation>%1 immagini</translation>
-    </message>
-    <message>
-        <source>%1: %2 pass, %3 fail, %4 unreadable</source>
-        <translation>%1: %2 conformi, %3 non conformi, %4 illeggibili</translation>
-    </message>
-    <message>
-        <source>, %1 still being read</source>
-        <translation>, %1 ancora in lettura</translation>
-    </message>
-    <message>
-        <source>, no setting picked</source>
-        <translation>, nessuna impostazione scelta</translation>
-    </message>
-    <message>
+    <message numerus="yes">
         <source>, checked against %1 (%2)</source>
-        <translation>, verificate rispetto a %1 (%2)</translation>
+        <translation>
+            <numerusform>, verificata rispetto a %1 (%2)</numerusform>
+            <numerusform>, verificate rispetto a %1 (%2)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No demands: every image passes %1</source>
+        <translation>Nessun requisito: ogni immagine è conforme a %1</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>sconosciuto</translation>
+    </message>
+    <message>
+        <source>Passes %1 (colour not checked: %2)</source>
+        <translation>Conforme a %1 (colore non verificato: %2)</translation>
+    </message>
+    <message>
+        <source>Fails %1: %2 (colour not checked: %3)</source>
+        <translation>Non conforme a %1: %2 (colore non verificato: %3)</translation>
+    </message>
+    <message>
+        <source>no colour space chosen</source>
+        <translation>nessuno spazio colore scelto</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n images</source>
+        <translation>
+            <numerusform>%n immagine</numerusform>
+            <numerusform>%n immagini</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1, no setting picked: choose one above</source>
+        <translation>%1, nessuna impostazione scelta: scegline una qui sopra</translation>
+    </message>
+    <message>
+        <source>%1: %2, %3, %4</source>
+        <translation>%1: %2, %3, %4</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n pass</source>
+        <translation>
+            <numerusform>%n conforme</numerusform>
+            <numerusform>%n conformi</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n fail</source>
+        <translation>
+            <numerusform>%n non conforme</numerusform>
+            <numerusform>%n non conformi</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n unreadable</source>
+        <translation>
+            <numerusform>%n illeggibile</numerusform>
+            <numerusform>%n illeggibili</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>, %n still being read</source>
+        <translation>
+            <numerusform>, %n ancora in lettura</numerusform>
+            <numerusform>, %n ancora in lettura</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -934,6 +992,14 @@ Errate: %1</translation>
     <message>
         <source>Start a copy of its own, even when one is already running.</source>
         <translation>Avvia una copia a sé, anche se una è già in esecuzione.</translation>
+    </message>
+    <message>
+        <source>The running copy of Quorvel did not answer. It will show the files when it can; no second window was opened.</source>
+        <translation>La copia di Quorvel in esecuzione non ha risposto. Mostrerà i file appena potrà; non è stata aperta una seconda finestra.</translation>
+    </message>
+    <message>
+        <source>No running copy of Quorvel answered; this one opens the files itself.</source>
+        <translation>Nessuna copia di Quorvel in esecuzione ha risposto; questa apre i file da sé.</translation>
     </message>
 </context>
 <context>

@@ -26,8 +26,10 @@ QStringList filesFromArguments(const QStringList& arguments, const QString& curr
                 continue;
             path = url.toLocalFile();
         }
-        // Only joined, never cleaned: "..", links and odd names stay the user's.
-        files << (QDir::isAbsolutePath(path) ? path : base.absoluteFilePath(path));
+        // Absolute and clean ("." and ".." steps and doubled slashes gone), so
+        // that the batch and its report name each file one way; odd names
+        // stay as they are.
+        files << QDir::cleanPath(QDir::isAbsolutePath(path) ? path : base.absoluteFilePath(path));
     }
     return files;
 }

@@ -7,7 +7,7 @@
 namespace quorvel {
 
 // Paths given to the program at start-up (the desktop entry passes them with
-// %F), made absolute against `currentDirectory`; file:// addresses become
+// %F), made absolute against `currentDirectory` and clean; file:// addresses become
 // paths, remote addresses are left out.
 QStringList filesFromArguments(const QStringList& arguments, const QString& currentDirectory);
 

@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/VerdictColour.h"
 #include "app/overview/BatchModel.h"
+#include "app/overview/MeasureStore.h"
 #include "platform/PathNames.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
@@ -153,10 +154,13 @@ void QuorvelInfo::checkImage(const QStringList& files)
     const SettingControlsView controls = settingControls();
     const QString path = files.at(m_contatore);
 
-    // One read gives the measure and the details; the rules judge the record.
-    // The user waits for it: it may pass the overview's background measures.
+    // One read per file and batch gives the measure and the details, shared
+    // with the overview; the rules judge the record. The user waits for it:
+    // a read made here may pass the overview's background measures.
+    if (!m_measures)
+        m_measures = std::make_shared<MeasureStore>(*m_reader);
     const platform::loader::InteractiveRequests interactive;
-    ImageRecord record = recordImage(QFile::encodeName(path).toStdString(), *m_reader, true);
+    ImageRecord record = m_measures->record(path);
     const ImageMeasure& measure = record.measure;
     qCInfo(lcInspector).noquote() << QStringLiteral("#####################");
     qCInfo(lcInspector).noquote() << QStringLiteral("IMMAGINE APERTA: %1").arg(describe(path, measure));

@@ -23,6 +23,7 @@ namespace quorvel {
 
 class BatchModel;
 class MainWindow;
+class MeasureStore;
 class PreferencesWindow;
 
 namespace platform {
@@ -162,6 +163,8 @@ private:
     // in the first tab, measured in the background, and the verdict banner.
 public:
     BatchModel* overview() const { return m_overview; }
+    // The measures of the current batch (none before the first).
+    const MeasureStore* measures() const { return m_measures.get(); }
 public Q_SLOTS:
     // Makes the file at `index` of the batch the current image and shows its check.
     void showBatchFile(int index);
@@ -171,9 +174,18 @@ private:
     void rejudgeOverview();
     void showOverviewSummary();
     void showVerdictBanner(const ImageRecord& record, const RuleControls& rules, const QString& settingTitle);
+    // The settings list or its selection changed without a broadcast (an add
+    // or a delete): the overview, its counts and the banner say so at once.
+    void describeSettingAgain();
+    // The rules of the picked setting; none while no setting is picked.
+    std::optional<RuleControls> pickedRules() const;
     BatchModel* m_overview = nullptr;
     QSortFilterProxyModel* m_overviewRows = nullptr;
     QString m_overviewSetting; // the setting's name when the rows were last judged
+    int m_overviewMarked = -1; // the batch index that the overview last selected
+    bool m_describePending = false;
+    // The measures of the batch, shared by the overview and the inspector.
+    std::shared_ptr<MeasureStore> m_measures;
 
     // Set Resolution (src/app/QuorvelInfo_SetResolution.cpp): the sheet on
     // the selected rows of the overview, and the written files taken into

@@ -5,15 +5,56 @@
 #include "app/MainWindow.h"
 #include "app/QuorvelInfo.h"
 #include "app/overview/BatchModel.h"
+#include "app/overview/MeasureStore.h"
 #include "app/overview/VerdictText.h"
+#include "settings/PreferencesWindow.h"
 
 #include "ui_MainWindow.h"
 
+#include <QComboBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QRegularExpression>
 #include <QSortFilterProxyModel>
 
 namespace quorvel {
+namespace {
+
+// The arrow and page keys are the table's while it has the focus: they move
+// its selection and page it, as in any table, rather than stepping the
+// inspector through the window's shortcuts.
+class TableKeys : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ShortcutOverride) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+            switch (key->key()) {
+            case Qt::Key_Left:
+            case Qt::Key_Right:
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+            case Qt::Key_PageUp:
+            case Qt::Key_PageDown:
+            case Qt::Key_Home:
+            case Qt::Key_End:
+                if (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier) {
+                    event->accept();
+                    return true;
+                }
+                break;
+            default: break;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
 
 void QuorvelInfo::connectOverviewOutlets()
 {
@@ -41,6 +82,7 @@ void QuorvelInfo::connectOverviewOutlets()
     header->setSortIndicator(-1, Qt::AscendingOrder);
     header->setSortIndicatorClearable(true);
     table->setSortingEnabled(true);
+    table->installEventFilter(new TableKeys(table));
 
     connect(ui->overviewFilter, &QComboBox::currentIndexChanged, this, [this](int shown) {
         static const QRegularExpression failing(QStringLiteral("^(fail|unreadable)$"));
@@ -52,22 +94,64 @@ void QuorvelInfo::connectOverviewOutlets()
     });
     connect(m_overview, &BatchModel::countsChanged, this, &QuorvelInfo::showOverviewSummary);
     ui->overviewPages->setCurrentWidget(ui->welcomePage);
+
+    // An add or a delete in the preferences changes the pop-up without a
+    // broadcast; its items tell, and the views follow once the change is done.
+    if (m_prefWindow) {
+        if (const auto* popUp = m_prefWindow->findChild<QComboBox*>(QStringLiteral("mioPopUp"))) {
+            const auto later = [this] {
+                if (m_describePending)
+                    return;
+                m_describePending = true;
+                QMetaObject::invokeMethod(this, &QuorvelInfo::describeSettingAgain, Qt::QueuedConnection);
+            };
+            QAbstractItemModel* items = popUp->model();
+            connect(items, &QAbstractItemModel::rowsInserted, this, later);
+            connect(items, &QAbstractItemModel::rowsRemoved, this, later);
+            connect(items, &QAbstractItemModel::modelReset, this, later);
+        }
+    }
+}
+
+std::optional<RuleControls> QuorvelInfo::pickedRules() const
+{
+    const SettingControlsView controls = settingControls();
+    if (controls.selectedTitle().isEmpty())
+        return std::nullopt;
+    return controls.ruleControls();
+}
+
+void QuorvelInfo::describeSettingAgain()
+{
+    m_describePending = false;
+    if (!m_finestra || !m_nomideifiles)
+        return;
+    rejudgeOverview();
+    // The banner from the stored measure of the current file: nothing is read.
+    if (m_contatore >= 0 && m_contatore < m_nomideifiles->size() && m_measures) {
+        const SettingControlsView controls = settingControls();
+        ImageRecord record = m_measures->record(m_nomideifiles->at(m_contatore));
+        const RuleControls rules = controls.ruleControls();
+        judgeRecord(record, rules);
+        showVerdictBanner(record, rules, controls.selectedTitle());
+    }
 }
 
 void QuorvelInfo::showBatchInOverview()
 {
-    const SettingControlsView controls = settingControls();
-    m_overviewSetting = controls.selectedTitle();
-    m_overview->setRules(controls.ruleControls());
-    m_overview->setBatch(nomideifiles(), *m_reader);
+    // One measure per file and batch: a new batch reads its files afresh.
+    m_measures = std::make_shared<MeasureStore>(*m_reader);
+    m_overviewMarked = -1;
+    m_overviewSetting = settingControls().selectedTitle();
+    m_overview->setRules(pickedRules());
+    m_overview->setBatch(nomideifiles(), m_measures);
     form()->overviewPages->setCurrentWidget(form()->batchPage);
 }
 
 void QuorvelInfo::rejudgeOverview()
 {
-    const SettingControlsView controls = settingControls();
-    m_overviewSetting = controls.selectedTitle();
-    m_overview->setRules(controls.ruleControls());
+    m_overviewSetting = settingControls().selectedTitle();
+    m_overview->setRules(pickedRules());
     showOverviewSummary();
 }
 
@@ -98,7 +182,11 @@ void QuorvelInfo::showVerdictBanner(const ImageRecord& record, const RuleControl
     banner->setCursorPosition(0);
 
     // The overview marks the file under inspection, so that going back to it
-    // finds the place (unless the filter hides the file).
+    // finds the place (unless the filter hides the file). Only a change of
+    // the current file moves it: a re-check leaves the user's place alone.
+    if (m_contatore == m_overviewMarked)
+        return;
+    m_overviewMarked = m_contatore;
     const QModelIndex current = m_overviewRows->mapFromSource(m_overview->index(m_contatore, BatchModel::NameColumn));
     if (current.isValid()) {
         QTableView* table = form()->overviewTable;

@@ -15,6 +15,8 @@ QString unreadableText(UnreadableReason reason)
     case UnreadableReason::TimedOut: return QCoreApplication::translate("Unreadable", "timed out");
     case UnreadableReason::PermissionDenied: return QCoreApplication::translate("Unreadable", "permission denied");
     case UnreadableReason::Vanished: return QCoreApplication::translate("Unreadable", "no longer there");
+    case UnreadableReason::NotFound: return QCoreApplication::translate("Unreadable", "not found");
+    case UnreadableReason::Folder: return QCoreApplication::translate("Unreadable", "a folder, not an image");
     }
     return {};
 }

@@ -18,10 +18,13 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDBusConnection>
 #include <QDir>
 #include <QStringList>
 
 #include "ui_MainWindow.h"
+
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
@@ -54,8 +57,31 @@ int main(int argc, char** argv)
     // --new-window always starts a copy of its own.
     const QStringList files = quorvel::filesFromArguments(commandLine.positionalArguments(), QDir::currentPath());
     quorvel::platform::AppInstance instance;
-    if (!commandLine.isSet(newWindowOption) && !instance.becomePrimary() && instance.handOver(files))
-        return 0;
+    if (!commandLine.isSet(newWindowOption) && !instance.becomePrimary()) {
+        using HandOver = quorvel::platform::AppInstance::HandOver;
+        switch (instance.handOver(files)) {
+        case HandOver::Taken:
+            return 0;
+        case HandOver::NotAnswered:
+            // The files wait in the running copy's queue: a window here too
+            // would show the same batch twice once that copy answers.
+            std::fputs(qPrintable(QApplication::translate(
+                           "main", "The running copy of Quorvel did not answer. It will show the files when it "
+                                   "can; no second window was opened.")
+                                      + QLatin1Char('\n')),
+                       stderr);
+            return 1;
+        case HandOver::NoCopy:
+            // The copy that held the id went away (or there is no session
+            // bus): this start is the one that shows the files.
+            if (!instance.becomePrimary() && QDBusConnection::sessionBus().isConnected())
+                std::fputs(qPrintable(QApplication::translate(
+                               "main", "No running copy of Quorvel answered; this one opens the files itself.")
+                                          + QLatin1Char('\n')),
+                           stderr);
+            break;
+        }
+    }
 
     quorvel::platform::NotificationCenter notifications;
     quorvel::platform::QtPanels panels;

@@ -21,6 +21,8 @@ enum class UnreadableReason {
     TimedOut,         // the reader gave no answer in time
     PermissionDenied, // the file cannot be opened for reading
     Vanished,         // the file is no longer there (or is not a regular file)
+    NotFound,         // nothing at the path
+    Folder,           // a folder, not a file
 };
 
 // What the file itself records, read from its header by the image loader.

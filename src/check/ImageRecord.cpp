@@ -71,6 +71,8 @@ std::string_view unreadableReasonKey(UnreadableReason reason)
     case UnreadableReason::TooLarge: return "too-large";
     case UnreadableReason::TimedOut: return "timed-out";
     case UnreadableReason::PermissionDenied: return "permission-denied";
+    case UnreadableReason::NotFound: return "not-found";
+    case UnreadableReason::Folder: return "folder";
     case UnreadableReason::Vanished: break;
     }
     return "no-longer-there";

@@ -6,6 +6,8 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDir>
+#include <QTimer>
 #include <QUrl>
 
 namespace quorvel::platform {
@@ -28,7 +30,7 @@ public Q_SLOTS:
     void Activate(const QVariantMap& platformData)
     {
         Q_UNUSED(platformData);
-        Q_EMIT m_instance->activateRequested();
+        later([instance = m_instance] { Q_EMIT instance->activateRequested(); });
     }
     void Open(const QStringList& uris, const QVariantMap& platformData)
     {
@@ -37,24 +39,34 @@ public Q_SLOTS:
         for (const QString& uri : uris) {
             const QUrl url(uri);
             if (url.isLocalFile())
-                files << url.toLocalFile();
+                files << QDir::cleanPath(url.toLocalFile());
             else
                 qCInfo(lcPlatform).noquote() << "not a local file, left out:" << uri;
         }
-        if (files.isEmpty())
-            Q_EMIT m_instance->activateRequested();
-        else
-            Q_EMIT m_instance->openRequested(files);
+        // The caller gets its answer as this returns; the files are checked after.
+        later([instance = m_instance, files] {
+            if (files.isEmpty())
+                Q_EMIT instance->activateRequested();
+            else
+                Q_EMIT instance->openRequested(files);
+        });
     }
     void ActivateAction(const QString& actionName, const QVariantList& parameter, const QVariantMap& platformData)
     {
         Q_UNUSED(actionName);
         Q_UNUSED(parameter);
         Q_UNUSED(platformData);
-        Q_EMIT m_instance->activateRequested(); // the entry declares no actions
+        later([instance = m_instance] { Q_EMIT instance->activateRequested(); }); // the entry declares no actions
     }
 
 private:
+    // Runs `work` on the event loop's next turn, once the reply has gone out.
+    template<typename Work>
+    void later(Work work)
+    {
+        QTimer::singleShot(0, m_instance, std::move(work));
+    }
+
     AppInstance* m_instance;
 };
 
@@ -86,7 +98,8 @@ bool AppInstance::becomePrimary()
     if (!bus.isConnected())
         return false;
     // The object first, so that a call that the name attracts finds it.
-    new ApplicationAdaptor(this);
+    if (!findChild<ApplicationAdaptor*>(QString(), Qt::FindDirectChildrenOnly))
+        new ApplicationAdaptor(this);
     if (!bus.registerObject(objectPath(m_id), this)) {
         qCWarning(lcPlatform).noquote() << "could not put the application object on the session bus";
         return false;
@@ -98,11 +111,11 @@ bool AppInstance::becomePrimary()
     return m_registered;
 }
 
-bool AppInstance::handOver(const QStringList& files) const
+AppInstance::HandOver AppInstance::handOver(const QStringList& files, int timeoutMs) const
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(m_id))
-        return false;
+        return HandOver::NoCopy;
     QDBusMessage call;
     if (files.isEmpty()) {
         call = QDBusMessage::createMethodCall(m_id, objectPath(m_id), applicationInterface, QStringLiteral("Activate"));
@@ -114,12 +127,14 @@ bool AppInstance::handOver(const QStringList& files) const
         call = QDBusMessage::createMethodCall(m_id, objectPath(m_id), applicationInterface, QStringLiteral("Open"));
         call << uris << QVariantMap();
     }
-    const QDBusMessage reply = bus.call(call, QDBus::Block, 10000);
-    if (reply.type() == QDBusMessage::ErrorMessage) {
-        qCWarning(lcPlatform).noquote() << "the running copy did not take the files:" << reply.errorMessage();
-        return false;
-    }
-    return true;
+    const QDBusMessage reply = bus.call(call, QDBus::Block, timeoutMs);
+    if (reply.type() != QDBusMessage::ErrorMessage)
+        return HandOver::Taken;
+    qCWarning(lcPlatform).noquote() << "the running copy did not take the files:" << reply.errorName()
+                                    << reply.errorMessage();
+    // A copy that still holds the id has the call in its queue, and may yet
+    // show the files; one that went away took nothing with it.
+    return bus.interface()->isServiceRegistered(m_id) ? HandOver::NotAnswered : HandOver::NoCopy;
 }
 
 } // namespace quorvel::platform

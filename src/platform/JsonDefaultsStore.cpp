@@ -4,7 +4,9 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -141,6 +143,11 @@ void JsonDefaultsStore::setValue(const QString& key, const QVariant& value)
 
 void JsonDefaultsStore::update(const QString& key, const std::function<QVariant(const QVariant&)>& change)
 {
+    // The lock lives beside the file, so its folder must exist before the
+    // first change; otherwise the very first write would go unlocked.
+    const QString folder = QFileInfo(m_settings->fileName()).absolutePath();
+    if (!QDir().mkpath(folder))
+        qCWarning(lcPlatform).noquote() << "could not make the folder of the defaults:" << folder;
     // Not QSettings' own "<file>.lock": that one is taken inside sync(),
     // which runs while this lock is held.
     QLockFile lock(m_settings->fileName() + QStringLiteral(".update-lock"));

@@ -37,6 +37,26 @@ bool launchDesktopEntry(const QString& entry, const QString& file)
 
 } // namespace
 
+std::optional<QString> desktopEntryName(const QString& path)
+{
+    if (!path.endsWith(QLatin1String(".desktop")))
+        return std::nullopt;
+    GKeyFile* entry = g_key_file_new();
+    std::optional<QString> result;
+    if (g_key_file_load_from_file(entry, QFile::encodeName(path).constData(), G_KEY_FILE_NONE, nullptr)) {
+        // Name=, in the user's language where the entry has it: what menus
+        // and launchers call the application.
+        if (gchar* name = g_key_file_get_locale_string(entry, "Desktop Entry", "Name", nullptr, nullptr)) {
+            const QString text = QString::fromUtf8(name).trimmed();
+            if (!text.isEmpty())
+                result = text;
+            g_free(name);
+        }
+    }
+    g_key_file_free(entry);
+    return result;
+}
+
 bool DesktopWorkspace::openFile(const QString& file, const QString& application)
 {
     if (file.isEmpty() || application.isEmpty())

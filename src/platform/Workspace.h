@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QUrl;
 
 namespace quorvel::platform {
@@ -22,6 +24,12 @@ public:
     // the browser).
     virtual bool openURL(const QUrl& url) = 0;
 };
+
+// The name that a desktop entry (".desktop") gives its application, in the
+// user's language where the entry has it ("Image Viewer" for
+// org.gnome.Loupe.desktop); nothing for any other path, or an entry that
+// cannot be read or names nothing.
+std::optional<QString> desktopEntryName(const QString& path);
 
 // Desktop entries through GIO, programs through QProcess, addresses through
 // QDesktopServices. Never goes through a shell.

@@ -29,7 +29,8 @@ void QuorvelInfo::showViewer(const std::optional<QString>& manager)
 {
     Ui::MainWindow* ui = form();
     if (manager) {
-        ui->applicationSupport->setText(viewer::viewerDisplayName(*manager));
+        // A desktop entry's own name; otherwise the file's name without extension.
+        ui->applicationSupport->setText(platform::desktopEntryName(*manager).value_or(viewer::viewerDisplayName(*manager)));
         ui->chooseSupportButton->setText(tr("Change"));
     } else {
         ui->applicationSupport->setText(tr("Nothing"));

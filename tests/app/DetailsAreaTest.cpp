@@ -62,7 +62,8 @@ TEST_F(DetailsArea, NamesEachReasonInItsOwnWords)
         {UnreadableReason::NotAnImage, "not an image"},   {UnreadableReason::NotSupported, "format not supported"},
         {UnreadableReason::Damaged, "damaged"},           {UnreadableReason::TooLarge, "too large"},
         {UnreadableReason::TimedOut, "timed out"},        {UnreadableReason::PermissionDenied, "permission denied"},
-        {UnreadableReason::Vanished, "no longer there"},
+        {UnreadableReason::Vanished, "no longer there"},  {UnreadableReason::NotFound, "not found"},
+        {UnreadableReason::Folder, "a folder, not an image"},
     };
     for (const auto& [reason, words] : reasons) {
         ImageMeasure measure;

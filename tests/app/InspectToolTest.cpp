@@ -368,7 +368,8 @@ TEST_F(InspectTool, UnreadableFilesSayWhy)
         {UnreadableReason::NotAnImage, "not-an-image"},   {UnreadableReason::NotSupported, "format-not-supported"},
         {UnreadableReason::Damaged, "damaged"},           {UnreadableReason::TooLarge, "too-large"},
         {UnreadableReason::TimedOut, "timed-out"},        {UnreadableReason::PermissionDenied, "permission-denied"},
-        {UnreadableReason::Vanished, "no-longer-there"},
+        {UnreadableReason::Vanished, "no-longer-there"},  {UnreadableReason::NotFound, "not-found"},
+        {UnreadableReason::Folder, "folder"},
     };
     std::vector<InspectRecord> rs = records({rgb72}, true);
     for (const auto& [reason, key] : reasons) {
@@ -385,7 +386,7 @@ TEST_F(InspectTool, UnreadableFilesSayWhy)
     const QJsonObject document = QJsonDocument::fromJson(QByteArray::fromStdString(json)).object();
     EXPECT_EQ(validator.validate(document), QStringList()) << json;
     const QJsonArray files = document.value(QLatin1String("files")).toArray();
-    ASSERT_EQ(files.size(), 8);
+    ASSERT_EQ(files.size(), 10);
     EXPECT_EQ(files[0][QLatin1String("unreadable_reason")], QJsonValue(QJsonValue::Null));
     for (qsizetype i = 1; i < files.size(); ++i) {
         EXPECT_EQ(files[i][QLatin1String("unreadable_reason")].toString(), files[i][QLatin1String("path")].toString());
@@ -399,13 +400,13 @@ TEST_F(InspectTool, UnreadableFilesSayWhy)
         writeRecords(out, format, rs, std::nullopt);
         const char separator = format == OutputFormat::Csv ? ',' : '\t';
         QList<QByteArray> rows = QByteArray::fromStdString(out).split('\n');
-        ASSERT_EQ(rows.size(), 10);
+        ASSERT_EQ(rows.size(), 12);
         for (QByteArray& row : rows)
             if (row.endsWith('\r'))
                 row.chop(1);
         EXPECT_EQ(rows[0].split(separator).last(), "unreadable_reason");
         EXPECT_EQ(rows[1].split(separator).last(), "");
-        for (int i = 2; i < 9; ++i) {
+        for (int i = 2; i < 11; ++i) {
             const QList<QByteArray> cells = rows[i].split(separator);
             EXPECT_EQ(cells.size(), static_cast<qsizetype>(columnNames().size()));
             EXPECT_EQ(cells.last(), cells.first()) << rows[i].toStdString();

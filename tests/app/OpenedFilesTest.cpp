@@ -32,9 +32,10 @@ TEST_P(CommandLine, PathsBecomeAbsoluteAndStayOtherwiseAsGiven)
 
 INSTANTIATE_TEST_SUITE_P(, CommandLine, ::testing::Values(
     ArgumentsCase{"absolute", {"/a/b.png", "/c d/e f.tif"}, {"/a/b.png", "/c d/e f.tif"}},
-    ArgumentsCase{"relative", {"b.png", "sub/c.jpg", "../up.png", "./here.png"},
-                  {"/home/u/pics/b.png", "/home/u/pics/sub/c.jpg", "/home/u/pics/../up.png",
-                   "/home/u/pics/./here.png"}},
+    ArgumentsCase{"relative", {"b.png", "sub/c.jpg", "../up.png", "./here.png", "../imgs/a.jpg"},
+                  {"/home/u/pics/b.png", "/home/u/pics/sub/c.jpg", "/home/u/up.png", "/home/u/pics/here.png",
+                   "/home/u/imgs/a.jpg"}},
+    ArgumentsCase{"uncleanAbsolute", {"/x//y/./z/../a.png", "file:///x/other/../b.png"}, {"/x/y/a.png", "/x/b.png"}},
     ArgumentsCase{"oddNames", {"100%.png", "file:odd.png", "-dash.png"},
                   {"/home/u/pics/100%.png", "/home/u/pics/file:odd.png", "/home/u/pics/-dash.png"}},
     ArgumentsCase{"fileAddresses", {"file:///x/a%20b.png", "https://host/c.png"}, {"/x/a b.png"}},

@@ -3,10 +3,15 @@
 #include "app/InspectorFixture.h"
 #include "app/SettingPicker.h"
 #include "app/overview/BatchModel.h"
+#include "app/overview/MeasureStore.h"
+#include "app/overview/ThumbnailMaker.h"
 #include "settings/PrefManager.h"
 
+#include "ui_DeleteSettingSheet.h"
 #include "ui_SettingNameSheet.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QTest>
@@ -186,7 +191,7 @@ TEST_F(Overview, APickInTheMainWindowIsAPickInThePreferencesAndRejudgesWithoutRe
 
     dropBatch();
     EXPECT_EQ(ui()->verdictBanner->text(), QStringLiteral("No setting picked: choose one above"));
-    EXPECT_TRUE(ui()->batchSummary->text().endsWith(QStringLiteral(", no setting picked")));
+    EXPECT_EQ(ui()->batchSummary->text(), QStringLiteral("4 images, no setting picked: choose one above"));
 
     pickWithKeys(mainPopUp, QStringLiteral("Pre-Press"));
     EXPECT_EQ(prefsPopUp->currentText(), QStringLiteral("Pre-Press"));
@@ -211,7 +216,7 @@ TEST_F(Overview, APickInTheMainWindowIsAPickInThePreferencesAndRejudgesWithoutRe
     // window show in the main window's pop-up.
     pickWithKeys(prefsPopUp, QStringLiteral("None"));
     EXPECT_EQ(mainPopUp->currentText(), QStringLiteral("None"));
-    QTRY_COMPARE(ui()->verdictBanner->text(), QStringLiteral("Passes None"));
+    QTRY_COMPARE(ui()->verdictBanner->text(), QStringLiteral("No demands: every image passes None"));
     prefManager->openSetNamePanel();
     prefManager->nameSheetForm()->givenName->setText(QStringLiteral("Mine"));
     QTest::mouseClick(prefManager->nameSheetForm()->confirmButton, Qt::LeftButton);
@@ -221,6 +226,196 @@ TEST_F(Overview, APickInTheMainWindowIsAPickInThePreferencesAndRejudgesWithoutRe
     prefManager->yesDeleteSelectedPref();
     EXPECT_EQ(mainPopUp->findText(QStringLiteral("Mine")), -1);
     EXPECT_EQ(mainPopUp->currentIndex(), prefsPopUp->currentIndex());
+}
+
+TEST_F(Overview, UntilASettingIsPickedRowsShowTheirMeasureWithNoVerdict)
+{
+    dropBatch();
+    EXPECT_EQ(ui()->batchSummary->text(), QStringLiteral("4 images, no setting picked: choose one above"));
+    EXPECT_EQ(column(BatchModel::VerdictColumn), QStringList({"", "", "Unreadable", ""}));
+    EXPECT_EQ(cell("a-web.png", BatchModel::DpiColumn), QStringLiteral("72"));
+    for (int row = 0; row < rows()->rowCount(); ++row) {
+        for (int col = 0; col < BatchModel::ColumnCount; ++col)
+            EXPECT_FALSE(rows()->index(row, col).data(Qt::ForegroundRole).isValid()) << "nothing red: " << row << "," << col;
+    }
+    EXPECT_EQ(ui()->verdictBanner->text(), QStringLiteral("No setting picked: choose one above"));
+
+    pickWithKeys(ui()->checkingAgainst, QStringLiteral("Web"));
+    QTRY_COMPARE(ui()->batchSummary->text(),
+                 QStringLiteral("4 images: 2 pass, 1 fail, 1 unreadable, checked against Web (RGB, 72 dpi)"));
+    EXPECT_EQ(column(BatchModel::VerdictColumn), QStringList({"Passes", "Passes", "Unreadable", "Fails: colour"}));
+}
+
+TEST_F(Overview, EachFileIsReadOnceABatchAndAgainOnlyWhenItChanges)
+{
+    // A modification time that a file time can give back exactly.
+    const QDateTime written = QDateTime::fromSecsSinceEpoch(1700000000);
+    QFile file(web);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(written, QFileDevice::FileModificationTime));
+    file.close();
+    pickWithKeys(ui()->checkingAgainst, QStringLiteral("Pre-Press"));
+    dropBatch();
+    const MeasureStore* measures = info->measures();
+    ASSERT_NE(measures, nullptr);
+    // The inspector's check of the first file and the overview's row share one read.
+    for (const QString& path : {photo, web, notes, print})
+        EXPECT_EQ(measures->reads(path), 1) << path.toStdString();
+
+    // Steps, re-checks and other settings judge what was read.
+    QTest::mouseClick(ui()->nextButton, Qt::LeftButton);
+    QTest::mouseClick(ui()->nextButton, Qt::LeftButton);
+    pickWithKeys(ui()->checkingAgainst, QStringLiteral("Web"));
+    QTest::mouseClick(ui()->prevButton, Qt::LeftButton);
+    QTRY_COMPARE(ui()->verdictBanner->text(), QStringLiteral("Passes Web"));
+    for (const QString& path : {photo, web, notes, print})
+        EXPECT_EQ(measures->reads(path), 1) << path.toStdString();
+
+    // Rewritten in place with the same size and time: still the stored measure.
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const qint64 size = file.size();
+    ASSERT_TRUE(file.write(QByteArray(size, 'x')) == size);
+    ASSERT_TRUE(file.flush());
+    ASSERT_TRUE(file.setFileTime(written, QFileDevice::FileModificationTime));
+    file.close();
+    QTest::mouseClick(ui()->nextButton, Qt::LeftButton);
+    QTest::mouseClick(ui()->prevButton, Qt::LeftButton);
+    EXPECT_EQ(ui()->verdictBanner->text(), QStringLiteral("Passes Web"));
+    EXPECT_EQ(measures->reads(web), 1);
+
+    // A new modification time is a new file: read again.
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(written.addSecs(60), QFileDevice::FileModificationTime));
+    file.close();
+    QTest::mouseClick(ui()->nextButton, Qt::LeftButton);
+    QTest::mouseClick(ui()->prevButton, Qt::LeftButton);
+    EXPECT_EQ(measures->reads(web), 2);
+    EXPECT_TRUE(ui()->verdictBanner->text().startsWith(QStringLiteral("Unreadable: ")))
+        << ui()->verdictBanner->text().toStdString();
+}
+
+TEST_F(Overview, ARecheckLeavesTheUsersPlaceInTheTable)
+{
+    pickWithKeys(ui()->checkingAgainst, QStringLiteral("Pre-Press"));
+    dropBatch();
+    const int notesRow = rowOf("d-notes.png");
+    QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, centreOf(notesRow));
+    ASSERT_EQ(table()->currentIndex().row(), notesRow);
+
+    // A change of setting here, then one that another copy would broadcast.
+    pickWithKeys(ui()->checkingAgainst, QStringLiteral("Web"));
+    QTRY_COMPARE(ui()->verdictBanner->text(), QStringLiteral("Passes Web"));
+    notifications->post(QStringLiteral("cambiamento"));
+    ASSERT_TRUE(deliverPosts());
+    EXPECT_EQ(table()->currentIndex().row(), notesRow);
+    EXPECT_EQ(table()->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(table()->selectionModel()->selectedRows().value(0).row(), notesRow);
+
+    // A change of the current image does move it.
+    info->nextImage();
+    EXPECT_EQ(rows()->index(table()->currentIndex().row(), BatchModel::NameColumn).data().toString(),
+              QStringLiteral("a-web.png"));
+}
+
+TEST_F(Overview, ADeleteInThePreferencesShowsEverywhereAtOnce)
+{
+    pickWithKeys(ui()->checkingAgainst, QStringLiteral("Pencil"));
+    dropBatch();
+    QTRY_COMPARE(ui()->batchSummary->text(),
+                 QStringLiteral("4 images: 0 pass, 3 fail, 1 unreadable, checked against Pencil (Grayscale, 600 dpi)"));
+    EXPECT_EQ(cell("c-photo.jpg", BatchModel::VerdictColumn), QStringLiteral("Fails: colour, dpi"));
+
+    // The user deletes the setting through its sheet.
+    prefs()->deleteButton->click();
+    QTest::mouseClick(prefManager->deleteSheetForm()->confirmButton, Qt::LeftButton);
+    ASSERT_EQ(prefs()->mioPopUp->currentText(), QStringLiteral("None"));
+
+    // The controls keep 600 dpi with the colour check off: every view says that.
+    QTRY_COMPARE(ui()->batchSummary->text(),
+                 QStringLiteral("4 images: 0 pass, 3 fail, 1 unreadable, checked against None (any colour space, 600 dpi)"));
+    EXPECT_EQ(ui()->checkingAgainst->currentText(), QStringLiteral("None"));
+    EXPECT_EQ(cell("c-photo.jpg", BatchModel::VerdictColumn), QStringLiteral("Fails: dpi"));
+    EXPECT_EQ(ui()->verdictBanner->text(), QStringLiteral("Fails None: 300 dpi, needs 600"));
+}
+
+TEST_F(Overview, UnreadableFilesSayWhyInTheirOwnWords)
+{
+    const QString folder = dir.filePath(QStringLiteral("sub"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString missing = dir.filePath(QStringLiteral("never-there.png"));
+    pickWithKeys(ui()->checkingAgainst, QStringLiteral("Pre-Press"));
+    info->createFromDragAndDrop({folder, missing, photo});
+    QTRY_COMPARE(info->overview()->counts().pending, 0);
+
+    EXPECT_EQ(ui()->verdictBanner->text(), QStringLiteral("Unreadable: a folder, not an image"));
+    QTest::mouseClick(ui()->nextButton, Qt::LeftButton);
+    EXPECT_EQ(ui()->verdictBanner->text(), QStringLiteral("Unreadable: not found"));
+    QTest::mouseClick(ui()->nextButton, Qt::LeftButton);
+    EXPECT_EQ(ui()->verdictBanner->text(), QStringLiteral("Fails Pre-Press: colour space RGB, needs CMYK"));
+
+    // Read, then gone: that file is no longer there.
+    ASSERT_TRUE(QFile::remove(photo));
+    QTest::mouseClick(ui()->prevButton, Qt::LeftButton);
+    QTest::mouseClick(ui()->nextButton, Qt::LeftButton);
+    EXPECT_EQ(ui()->verdictBanner->text(), QStringLiteral("Unreadable: no longer there"));
+}
+
+// The step keys of the window step the inspector; in the table they are the table's.
+class OverviewKeys : public Overview {
+protected:
+    void SetUp() override
+    {
+        Overview::SetUp();
+        mainWindow->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow.get()));
+    }
+};
+
+TEST_F(OverviewKeys, ArrowAndPageKeysInTheTableMoveTheTableNotTheInspector)
+{
+    pickWithKeys(ui()->checkingAgainst, QStringLiteral("Pre-Press"));
+    dropBatch();
+    table()->setFocus();
+    ASSERT_EQ(table()->currentIndex().row(), 0);
+    for (Qt::Key key : {Qt::Key_PageDown, Qt::Key_Right, Qt::Key_Down}) {
+        QTest::keyClick(table(), key);
+        EXPECT_EQ(info->contatore(), 0) << QTest::toString(QKeySequence(key));
+    }
+    EXPECT_EQ(table()->currentIndex().row(), 3) << "paged to the end of the four rows";
+    QTest::keyClick(table(), Qt::Key_Up);
+    EXPECT_EQ(table()->currentIndex().row(), 2);
+    EXPECT_EQ(info->contatore(), 0);
+
+    // From the inspector the same keys step the batch.
+    ui()->tabelleVista->setCurrentIndex(1);
+    ui()->namesLocation->setFocus();
+    QTest::keyClick(ui()->namesLocation, Qt::Key_PageDown);
+    EXPECT_EQ(info->contatore(), 1);
+    QTest::keyClick(ui()->namesLocation, Qt::Key_Right);
+    EXPECT_EQ(info->contatore(), 2);
+}
+
+TEST(Thumbnails, ANewBatchsThumbnailsStartAtOnceAndTheOldOnesAreDropped)
+{
+    QTemporaryDir dir;
+    const QString old = dir.filePath(QStringLiteral("old.png"));
+    const QString fresh = dir.filePath(QStringLiteral("fresh.png"));
+    ASSERT_TRUE(writeTestImage(old, {.height = 400}));
+    ASSERT_TRUE(writeTestImage(fresh, {.height = 30}));
+
+    ThumbnailMaker maker(QSize(40, 40));
+    QList<int> ready;
+    QObject::connect(&maker, &ThumbnailMaker::ready, [&](int row) { ready << row; });
+    EXPECT_FALSE(maker.thumbnail(7, old).has_value());
+    maker.reset();
+    // The old batch's job may still run: the new batch's does not wait for it.
+    EXPECT_FALSE(maker.thumbnail(0, fresh).has_value());
+    EXPECT_EQ(maker.waiting(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ready.isEmpty(); }, 20000));
+    EXPECT_TRUE(maker.thumbnail(0, fresh).has_value());
+    maker.waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(ready.contains(7)) << "nothing of the old batch reaches the new one";
 }
 
 } // namespace

@@ -7,12 +7,15 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace quorvel::test {
 namespace {
@@ -99,6 +102,62 @@ TEST_F(TwoStarts, TheSecondHandsItsFilesToTheFirstAndNewWindowStartsItsOwn)
     first.kill();
     third.waitForFinished();
     first.waitForFinished();
+}
+
+TEST_F(TwoStarts, AStartThatGetsNoAnswerOpensNoWindowAndTheBatchShowsOnce)
+{
+    QProcess first;
+    QByteArray firstOut;
+    start(first, {});
+    ASSERT_TRUE(idTaken());
+    ASSERT_TRUE(traced(first, firstOut, "--> ")) << "the preferences are filled: the copy is up";
+    // The running copy stops answering, as when a file holds it up.
+    ASSERT_EQ(::kill(static_cast<pid_t>(first.processId()), SIGSTOP), 0);
+
+    QProcess second;
+    start(second, {QStringLiteral("b.png"), QStringLiteral("a.png")});
+    const bool ended = second.waitForFinished(60000);
+    ::kill(static_cast<pid_t>(first.processId()), SIGCONT);
+    ASSERT_TRUE(ended) << "the second start opened a window of its own";
+    const QByteArray secondOut = second.readAll();
+    EXPECT_NE(second.exitCode(), 0);
+    EXPECT_TRUE(secondOut.contains("did not answer")) << secondOut.constData();
+    EXPECT_FALSE(secondOut.contains("-->>>>>")) << secondOut.constData();
+
+    // Once it runs again, the running copy shows the batch that waited for it.
+    EXPECT_TRUE(traced(first, firstOut, "-->>>>> 2")) << firstOut.constData();
+    first.kill();
+    first.waitForFinished();
+}
+
+// The running copy answers the call first and checks the files after, so a
+// file that takes long never holds the other start waiting.
+TEST(RunningCopy, AnswersTheOpenCallBeforeTheFilesAreChecked)
+{
+    const QString id = QStringLiteral("org.quorvel.tests.AnswersFirst");
+    platform::AppInstance running(id);
+    ASSERT_TRUE(running.becomePrimary());
+
+    QDBusConnection caller = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("caller"));
+    ASSERT_TRUE(caller.isConnected());
+    QDBusMessage open = QDBusMessage::createMethodCall(id, platform::AppInstance::objectPath(id),
+                                                       QStringLiteral("org.freedesktop.Application"),
+                                                       QStringLiteral("Open"));
+    open << QStringList{QStringLiteral("file:///x/other/../imgs/a.jpg")} << QVariantMap();
+    QDBusPendingCallWatcher answer(caller.asyncCall(open, 20000));
+
+    QStringList opened;
+    bool answeredBeforeTheCheck = false;
+    QObject::connect(&running, &platform::AppInstance::openRequested, [&](const QStringList& files) {
+        // The check of the files starts here: the caller must have its answer already.
+        answeredBeforeTheCheck = QTest::qWaitFor([&] { return answer.isFinished(); }, 15000);
+        opened = files;
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.isEmpty(); }, 20000));
+    EXPECT_TRUE(answeredBeforeTheCheck);
+    EXPECT_FALSE(answer.isError()) << answer.error().message().toStdString();
+    EXPECT_EQ(opened, QStringList{QStringLiteral("/x/imgs/a.jpg")}) << "handed over absolute and clean";
+    QDBusConnection::disconnectFromBus(QStringLiteral("caller"));
 }
 
 TEST_F(TwoStarts, WithoutASessionBusEveryStartRunsAsItsOwnCopy)

@@ -21,6 +21,12 @@ ImageMeasure measureOf(ColourClass colour, int32_t pixelsHigh, float heightPoint
     return measure;
 }
 
+ImageMeasure named(ImageMeasure measure, const char* colourSpace)
+{
+    measure.colourSpaceName = colourSpace;
+    return measure;
+}
+
 ImageMeasure unreadable(UnreadableReason reason)
 {
     ImageMeasure measure;
@@ -61,10 +67,16 @@ INSTANTIATE_TEST_SUITE_P(Verdicts, Banner, ::testing::Values(
                "Fails Mine: 71 dpi, needs 72", "Fails: dpi"},
     BannerCase{"NoUsableResolution", measureOf(ColourClass::RGB, 100, 0), web, "Web",
                "Fails Web: resolution unknown, needs 72 dpi", "Fails: dpi"},
-    BannerCase{"OtherClassHasNoColourVerdict", measureOf(ColourClass::Other, 300, 72), prePress, "Pre-Press",
-               "Passes Pre-Press", "Passes"},
-    BannerCase{"DisabledChoiceNeverFailsColour", measureOf(ColourClass::CMYK, 72, 72), none, "None", "Passes None",
-               "Passes"},
+    BannerCase{"OtherClassSaysItsColourWentUnchecked", named(measureOf(ColourClass::Other, 300, 72), "Lab"), prePress,
+               "Pre-Press", "Passes Pre-Press (colour not checked: Lab)", "Passes"},
+    BannerCase{"OtherClassFailingDpi", named(measureOf(ColourClass::Other, 72, 72), "Multichannel"), prePress,
+               "Pre-Press", "Fails Pre-Press: 72 dpi, needs 300 (colour not checked: Multichannel)", "Fails: dpi"},
+    BannerCase{"OtherClassWithoutColourCheck", named(measureOf(ColourClass::Other, 300, 72), "Lab"), {0, false, 300},
+               "Mine", "Passes Mine", "Passes"},
+    BannerCase{"NothingDemandedSaysSo", measureOf(ColourClass::CMYK, 72, 72), none, "None",
+               "No demands: every image passes None", "Passes"},
+    BannerCase{"DisabledChoiceNeverFailsColour", measureOf(ColourClass::CMYK, 300, 72), {1, false, 300}, "Kept",
+               "Passes Kept", "Passes"},
     BannerCase{"NoSettingPicked", measureOf(ColourClass::RGB, 72, 72), prePress, "",
                "No setting picked: choose one above", "Fails: colour, dpi"},
     BannerCase{"UnreadableWhateverTheSetting", unreadable(UnreadableReason::NotAnImage), prePress, "",
@@ -77,9 +89,16 @@ TEST(BatchSummary, CountsAndNamesTheSettingAndItsDemand)
               QStringLiteral("40 images: 31 pass, 8 fail, 1 unreadable, checked against Pre-Press (CMYK, 300 dpi)"));
     EXPECT_EQ(batchSummaryText({1, 1, 0, 0, 0}, none, QStringLiteral("None")),
               QStringLiteral("1 image: 1 pass, 0 fail, 0 unreadable, checked against None (any colour space, any resolution)"));
-    EXPECT_EQ(batchSummaryText({3, 1, 0, 0, 2}, {1, true, 75}, QString()),
-              QStringLiteral("3 images: 1 pass, 0 fail, 0 unreadable, 2 still being read, no setting picked"));
+    EXPECT_EQ(batchSummaryText({3, 1, 0, 0, 2}, web, QStringLiteral("Web")),
+              QStringLiteral("3 images: 1 pass, 0 fail, 0 unreadable, 2 still being read, checked against Web (RGB, 72 dpi)"));
+    // No setting picked: no verdicts, so no counts of them either.
+    EXPECT_EQ(batchSummaryText({6, 0, 0, 0, 0, 6}, std::nullopt, QString()),
+              QStringLiteral("6 images, no setting picked: choose one above"));
+    EXPECT_EQ(batchSummaryText({1, 0, 0, 0, 1}, std::nullopt, QString()),
+              QStringLiteral("1 image, no setting picked: choose one above"));
     EXPECT_EQ(demandText({1, true, 75}), QStringLiteral("RGB, 72 dpi"));
+    // The colour check on with no class chosen fails every class: not "any".
+    EXPECT_EQ(demandText({-1, true, 300}), QStringLiteral("no colour space chosen, 300 dpi"));
 }
 
 } // namespace

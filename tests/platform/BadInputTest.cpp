@@ -97,9 +97,10 @@ std::string bmpWith(const char* name, std::function<void(BmpRecipe&)> tweak)
 }
 
 INSTANTIATE_TEST_SUITE_P(Header, NotAnImage, ::testing::Values(
-    BadInput{"Missing", [] { return scratchPath("no-such-file.jpg"); }, r::Vanished},
-    BadInput{"EmptyPath", [] { return std::string(); }, r::Vanished},
-    BadInput{"Folder", [] { return scratchDir().path().toStdString(); }, r::Vanished},
+    BadInput{"Missing", [] { return scratchPath("no-such-file.jpg"); }, r::NotFound},
+    BadInput{"UnderAFile", [] { return fileWith("plain.bin", Bytes{1, 2, 3}) + "/a.jpg"; }, r::NotFound},
+    BadInput{"EmptyPath", [] { return std::string(); }, r::NotFound},
+    BadInput{"Folder", [] { return scratchDir().path().toStdString(); }, r::Folder},
     BadInput{"EmptyFile", [] { return fileWith("empty.png", {}); }, r::NotAnImage},
     BadInput{"Text", [] { return fileWith("text.jpg", Bytes{'h', 'e', 'l', 'l', 'o', '\n'}); }, r::NotAnImage},
     BadInput{"Garbage", [] {
@@ -133,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(Header, NotAnImage, ::testing::Values(
         ::unlink(link.c_str());
         (void)::symlink(scratchDir().path().toStdString().c_str(), link.c_str());
         return link;
-    }, r::Vanished},
+    }, r::Folder},
     BadInput{"PsdVersionUnknown", [] { return psdWith("v3.psd", [](PsdRecipe& s) { s.version = 3; }); }, r::Damaged},
     BadInput{"PsdModeUnknown", [] { return psdWith("mode5.psd", [](PsdRecipe& s) { s.mode = 5; }); }, r::Damaged},
     BadInput{"PsdRgbWithOneChannel", [] { return psdWith("thin.psd", [](PsdRecipe& s) { s.channels = 1; }); }, r::Damaged},

@@ -1,6 +1,7 @@
 // The Italian wording: which texts follow the user's language and which stay
 // as they are, and whether the translation source is complete.
 #include "app/QuorvelInfo.h"
+#include "app/overview/VerdictText.h"
 #include "info/AboutController.h"
 #include "info/QuorvelCheck.h"
 #include "platform/Translations.h"
@@ -125,6 +126,26 @@ TEST_F(Localisation, AStoredListKeepsTheNamesItWasStoredWith)
     EXPECT_EQ(SettingsList(italianStore).names(), kItalianPresets.mid(0, 4));
 }
 
+TEST_F(Localisation, TheCountsLineTakesTheLanguagesPluralForms)
+{
+    italian();
+    const RuleControls web{1, true, 72};
+    struct Line {
+        BatchCounts counts;
+        const char* text;
+    };
+    const Line lines[] = {
+        {{1, 1, 0, 0, 0}, "1 immagine: 1 conforme, 0 non conformi, 0 illeggibili, verificata rispetto a Web (RGB, 72 dpi)"},
+        {{3, 1, 1, 1, 0}, "3 immagini: 1 conforme, 1 non conforme, 1 illeggibile, verificate rispetto a Web (RGB, 72 dpi)"},
+        {{5, 2, 2, 0, 1},
+         "5 immagini: 2 conformi, 2 non conformi, 0 illeggibili, 1 ancora in lettura, verificate rispetto a Web (RGB, 72 dpi)"},
+    };
+    for (const Line& line : lines)
+        EXPECT_EQ(batchSummaryText(line.counts, web, QStringLiteral("Web")).toStdString(), line.text);
+    EXPECT_EQ(batchSummaryText({6, 0, 0, 0, 0, 6}, std::nullopt, QString()).toStdString(),
+              "6 immagini, nessuna impostazione scelta: scegline una qui sopra");
+}
+
 TEST_F(Localisation, TheReportsLabelsAreItalianItsDataAsTheyAre)
 {
     italian();
@@ -188,6 +209,8 @@ struct Message {
     QString source;
     QString translation;
     QString type;
+    bool numerus = false;
+    QStringList forms; // the plural forms of a numerus message
 };
 
 QList<Message> readTs(const QString& path)
@@ -205,11 +228,15 @@ QList<Message> readTs(const QString& path)
             context = xml.readElementText();
         } else if (xml.name() == QLatin1String("message")) {
             messages.append({context, {}, {}, {}});
+            messages.last().numerus = xml.attributes().value(QLatin1String("numerus")) == QLatin1String("yes");
         } else if (xml.name() == QLatin1String("source") && !messages.isEmpty()) {
             messages.last().source = xml.readElementText();
         } else if (xml.name() == QLatin1String("translation") && !messages.isEmpty()) {
             messages.last().type = xml.attributes().value(QLatin1String("type")).toString();
-            messages.last().translation = xml.readElementText();
+            if (!messages.last().numerus)
+                messages.last().translation = xml.readElementText();
+        } else if (xml.name() == QLatin1String("numerusform") && !messages.isEmpty()) {
+            messages.last().forms << xml.readElementText();
         }
     }
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
@@ -225,9 +252,15 @@ TEST(TranslationSource, EveryTextHasAFinishedTranslationThatKeepsItsPlaceholders
         for (const Message& m : messages) {
             const std::string where = (m.context + QStringLiteral(" / ") + m.source).toStdString();
             EXPECT_TRUE(m.type.isEmpty()) << where << " is " << m.type.toStdString();
-            EXPECT_FALSE(m.translation.isEmpty()) << where;
-            EXPECT_EQ(placeholders(m.translation).join(u' ').toStdString(), placeholders(m.source).join(u' ').toStdString()) << where;
-            EXPECT_EQ(edges(m.translation).toStdString(), edges(m.source).toStdString()) << where;
+            // Each plural form is a whole translation of its own.
+            const QStringList translations = m.numerus ? m.forms : QStringList{m.translation};
+            EXPECT_EQ(translations.size(), m.numerus ? 2 : 1) << where << ": Italian has one and many";
+            for (const QString& translation : translations) {
+                EXPECT_FALSE(translation.isEmpty()) << where;
+                EXPECT_EQ(placeholders(translation).join(u' ').toStdString(), placeholders(m.source).join(u' ').toStdString()) << where;
+                EXPECT_EQ(edges(translation).toStdString(), edges(m.source).toStdString()) << where;
+                EXPECT_EQ(translation.contains(QLatin1String("%n")), m.source.contains(QLatin1String("%n"))) << where;
+            }
         }
     }
 }

@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -149,6 +151,25 @@ TEST_F(JsonStore, AnUnparsableFileIsKeptAsideAndTheStartIsFresh)
     list.append(QStringLiteral("New"), {1, 1, 72, 0});
     EXPECT_EQ(platform::JsonDefaultsStore(path()).movedAsideTo(), QString());
     EXPECT_EQ(SettingsList(*std::make_unique<platform::JsonDefaultsStore>(path())).size(), 6);
+}
+
+TEST_F(JsonStore, EveryChangeHoldsTheLockTheFirstInAFreshFolderIncluded)
+{
+    // A fresh configuration: not even the folder of the file exists yet.
+    const QString fresh = dir.filePath(QStringLiteral("config/Quorvel/Quorvel.json"));
+    const QString lockName = fresh + QStringLiteral(".update-lock");
+    platform::JsonDefaultsStore store(fresh);
+    for (int change = 1; change <= 2; ++change) {
+        bool heldElsewhere = false;
+        store.update(QStringLiteral("counter"), [&](const QVariant& before) {
+            // Another copy trying now finds the lock taken.
+            QLockFile other(lockName);
+            heldElsewhere = QFileInfo::exists(lockName) && !other.tryLock(0);
+            return before.toInt() + 1;
+        });
+        EXPECT_TRUE(heldElsewhere) << "change " << change;
+    }
+    EXPECT_EQ(platform::JsonDefaultsStore(fresh).value(QStringLiteral("counter")).toInt(), 2);
 }
 
 TEST_F(JsonStore, TwoRunningCopiesThatAddInTurnKeepBothSettings)

@@ -12,6 +12,7 @@
 
 #include "ui_MainWindow.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -137,6 +138,31 @@ INSTANTIATE_TEST_SUITE_P(
                       StartCase{"ManagerMissing", QVariant(1), QVariant(), "Nothing", "Choose", false},
                       StartCase{"ManagerNotText", QVariant(1), QVariant(7), "Nothing", "Choose", false}),
     [](const ::testing::TestParamInfo<StartCase>& info) { return std::string(info.param.title); });
+
+TEST_F(ViewerCommands, TheLabelShowsTheNameThatADesktopEntryGivesItsApplication)
+{
+    const auto entry = [&](const char* file, const QByteArray& lines) {
+        const QString path = dir.filePath(QLatin1String(file));
+        QFile out(path);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("[Desktop Entry]\nType=Application\nExec=true %f\n" + lines);
+        return path;
+    };
+    const QString named = entry("org.example.Looker.desktop", "Name=Picture Looker\n");
+    const QString nameless = entry("org.example.Nameless.desktop", "Comment=no name here\n");
+
+    storeViewer(1, named);
+    start();
+    expectLabel(QStringLiteral("Picture Looker"), QStringLiteral("Change"));
+
+    // Chosen through the chooser: the same name; an entry without one keeps the file's.
+    panels.applicationToChoose = nameless;
+    mainWindow->form()->chooseSupportButton->click();
+    expectLabel(QStringLiteral("org.example.Nameless"), QStringLiteral("Change"));
+    panels.applicationToChoose = named;
+    mainWindow->form()->chooseSupportButton->click();
+    expectLabel(QStringLiteral("Picture Looker"), QStringLiteral("Change"));
+}
 
 TEST_F(ViewerCommands, FirstOpenChoosesThenOpensTheCurrentImage)
 {

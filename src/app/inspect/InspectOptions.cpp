@@ -284,8 +284,9 @@ OPTIONS
         tsv, csv: a header row, then one row per file with the measure, the
         verdicts, the details and, last, why a file could not be read
         (not-an-image, format-not-supported, damaged, too-large, timed-out,
-        permission-denied, no-longer-there). Tabs, line ends and backslashes in a tsv
-        field are written \t, \n, \r and \\; csv quotes as RFC 4180.
+        permission-denied, no-longer-there, not-found, folder). Tabs, line ends
+        and backslashes in a tsv field are written \t, \n, \r and \\; csv
+        quotes as RFC 4180.
 
         json: one document as described by docs/inspect-json-schema.json,
         with the measure, the verdicts, the details and unreadable_reason.

@@ -1,8 +1,7 @@
 #include "app/overview/BatchMeasurer.h"
 
+#include "app/overview/MeasureStore.h"
 #include "platform/BackgroundThread.h"
-
-#include <QFile>
 
 #include <algorithm>
 
@@ -32,7 +31,7 @@ void BatchMeasurer::waitForDone()
     m_pool.waitForDone();
 }
 
-void BatchMeasurer::start(const QStringList& files, const ImageHeaderReader& reader)
+void BatchMeasurer::start(const QStringList& files, std::shared_ptr<MeasureStore> measures)
 {
     cancel();
     auto cancelled = std::make_shared<std::atomic<bool>>(false);
@@ -44,14 +43,14 @@ void BatchMeasurer::start(const QStringList& files, const ImageHeaderReader& rea
     const int slice = std::clamp(count / (m_pool.maxThreadCount() * 8), 1, 64);
     for (int first = 0; first < count; first += slice) {
         const QStringList paths = files.mid(first, slice);
-        m_pool.start([this, paths, first, cancelled, &reader] {
+        m_pool.start([this, paths, first, cancelled, measures] {
             platform::yieldToInterface();
             QList<ImageRecord> records;
             records.reserve(paths.size());
             for (const QString& path : paths) {
                 if (cancelled->load())
                     return;
-                records.append(recordImage(QFile::encodeName(path).toStdString(), reader, false));
+                records.append(measures->record(path));
             }
             QMetaObject::invokeMethod(this, [this, first, records, cancelled] {
                 if (!cancelled->load())

@@ -12,6 +12,8 @@
 
 namespace quorvel {
 
+class MeasureStore;
+
 // Measures a batch in the background on every core, a slice of files per
 // task, and hands the measures to the main thread slice by slice as they
 // are done. Starting again or cancelling drops whatever is still owed.
@@ -21,13 +23,14 @@ public:
     explicit BatchMeasurer(QObject* parent = nullptr);
     ~BatchMeasurer() override;
 
-    // `reader` must outlive the measure (or a cancel followed by waitForDone).
-    void start(const QStringList& files, const ImageHeaderReader& reader);
+    // Takes each file's record from `measures`, which reads only what it has
+    // not read yet.
+    void start(const QStringList& files, std::shared_ptr<MeasureStore> measures);
     void cancel();
     void waitForDone();
 
 Q_SIGNALS:
-    // The records (not judged) of files first, first + 1, ... in batch
+    // The records (with details, not judged) of files first, first + 1, ... in batch
     // order; on the main thread.
     void measured(int first, const QList<ImageRecord>& records);
 

@@ -29,6 +29,8 @@ int verdictRank(const ImageRecord& record, bool measured)
         return 5;
     if (!record.readable)
         return 4;
+    if (!record.judgement)
+        return 0;
     return (record.judgement->colourFails ? 1 : 0) + (record.judgement->dpiFails ? 2 : 0);
 }
 
@@ -59,7 +61,7 @@ void BatchModel::stop()
     m_thumbnails->waitForDone();
 }
 
-void BatchModel::setBatch(const QStringList& files, const ImageHeaderReader& reader)
+void BatchModel::setBatch(const QStringList& files, std::shared_ptr<MeasureStore> measures)
 {
     beginResetModel();
     m_thumbnails->reset();
@@ -69,7 +71,7 @@ void BatchModel::setBatch(const QStringList& files, const ImageHeaderReader& rea
     m_counts.total = m_counts.pending = static_cast<int>(files.size());
     endResetModel();
     Q_EMIT countsChanged();
-    m_measurer->start(m_files, reader);
+    m_measurer->start(m_files, std::move(measures));
 }
 
 void BatchModel::count(const Row& row, int sign)
@@ -78,6 +80,8 @@ void BatchModel::count(const Row& row, int sign)
         m_counts.pending += sign;
     else if (!row.record.readable)
         m_counts.unreadable += sign;
+    else if (!row.record.judgement)
+        m_counts.unjudged += sign;
     else if (row.record.judgement->fails())
         m_counts.fail += sign;
     else
@@ -93,7 +97,7 @@ void BatchModel::take(int first, const QList<ImageRecord>& records)
         Row& row = m_rows[size_t(first + i)];
         count(row, -1);
         row.record = records.at(i);
-        judgeRecord(row.record, m_rules);
+        judge(row);
         row.measured = true;
         count(row, +1);
     }
@@ -101,7 +105,15 @@ void BatchModel::take(int first, const QList<ImageRecord>& records)
     Q_EMIT countsChanged();
 }
 
-void BatchModel::setRules(const RuleControls& rules)
+void BatchModel::judge(Row& row) const
+{
+    if (m_rules)
+        judgeRecord(row.record, *m_rules);
+    else
+        row.record.judgement.reset();
+}
+
+void BatchModel::setRules(const std::optional<RuleControls>& rules)
 {
     m_rules = rules;
     if (m_rows.empty())
@@ -110,7 +122,7 @@ void BatchModel::setRules(const RuleControls& rules)
     m_counts.total = rowCount();
     for (Row& row : m_rows) {
         if (row.measured)
-            judgeRecord(row.record, m_rules);
+            judge(row);
         count(row, +1);
     }
     Q_EMIT dataChanged(index(0, DpiColumn), index(rowCount() - 1, VerdictColumn));
@@ -181,11 +193,14 @@ QVariant BatchModel::data(const QModelIndex& index, int role) const
             return QStringLiteral("pending");
         if (!row.record.readable)
             return QStringLiteral("unreadable");
+        if (!row.record.judgement)
+            return QStringLiteral("unjudged");
         return row.record.judgement->fails() ? QStringLiteral("fail") : QStringLiteral("pass");
     case Qt::ToolTipRole:
         return column == NameColumn ? QVariant(m_files.at(at)) : QVariant();
     case Qt::ForegroundRole: {
-        if (!row.measured)
+        // Nothing is red before a setting is picked: there is nothing to fail.
+        if (!row.measured || !row.record.judgement)
             return {};
         // An unreadable file's verdict is red; its empty cells have nothing to colour.
         const bool unreadable = !row.record.readable;

@@ -7,40 +7,44 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace quorvel {
 
 class BatchMeasurer;
+class MeasureStore;
 class ThumbnailMaker;
 
 // The batch as a table, one row per file in batch order: thumbnail, name,
 // size, dpi, colour space and verdict. Files are measured in the background
 // and their rows fill in as the measures arrive; a change of rules judges
-// every row again from its stored measure, without reading files.
+// every row again from its stored measure, without reading files. Until a
+// setting is picked the rows show their measures and no verdict.
 class BatchModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { ThumbnailColumn, NameColumn, SizeColumn, DpiColumn, ColourColumn, VerdictColumn, ColumnCount };
     enum Role {
         SortRole = Qt::UserRole + 1, // a value that orders the column
-        VerdictKindRole,             // "pass", "fail", "unreadable" or "pending"
+        VerdictKindRole,             // "pass", "fail", "unreadable", "unjudged" or "pending"
     };
 
     explicit BatchModel(QObject* parent = nullptr);
     ~BatchModel() override;
 
-    // A new batch; `reader` must outlive it (or stop()).
-    void setBatch(const QStringList& files, const ImageHeaderReader& reader);
-    // Judges every measured row again.
-    void setRules(const RuleControls& rules);
+    // A new batch, its files measured through `measures`.
+    void setBatch(const QStringList& files, std::shared_ptr<MeasureStore> measures);
+    // Judges every measured row again; no rules (no setting picked): no verdicts.
+    void setRules(const std::optional<RuleControls>& rules);
     // Ends the background work for good (shutdown).
     void stop();
 
     const BatchCounts& counts() const { return m_counts; }
-    const RuleControls& rules() const { return m_rules; }
+    const std::optional<RuleControls>& rules() const { return m_rules; }
     bool isMeasured(int row) const { return m_rows.at(size_t(row)).measured; }
-    // The file's record, judged against rules() once measured.
+    // The file's record, judged against rules() once measured (when there are rules).
     const ImageRecord& record(int row) const { return m_rows.at(size_t(row)).record; }
     BatchMeasurer* measurer() const { return m_measurer; }
     ThumbnailMaker* thumbnails() const { return m_thumbnails; }
@@ -59,13 +63,14 @@ private:
         bool measured = false;
     };
     void take(int first, const QList<ImageRecord>& records);
+    void judge(Row& row) const;
     void count(const Row& row, int sign);
     QVariant display(const Row& row, int column, int index) const;
     QVariant sortKey(const Row& row, int column, int index) const;
 
     QStringList m_files;
     std::vector<Row> m_rows;
-    RuleControls m_rules;
+    std::optional<RuleControls> m_rules;
     BatchCounts m_counts;
     BatchMeasurer* m_measurer;
     ThumbnailMaker* m_thumbnails;

@@ -15,9 +15,7 @@ ThumbnailMaker::ThumbnailMaker(QSize size, QObject* parent)
     , m_size(size)
     , m_cache(cacheKiB)
 {
-    // The rows on screen are few: one thread keeps up, and leaves the
-    // processors to the measures.
-    m_pool.setMaxThreadCount(1);
+    m_pool.setMaxThreadCount(jobsAtOnce);
 }
 
 ThumbnailMaker::~ThumbnailMaker()
@@ -36,6 +34,12 @@ void ThumbnailMaker::reset()
     ++m_generation;
     m_waiting.clear();
     m_cache.clear();
+    // The old batch's jobs that have not started make nothing when they do;
+    // those that run keep a thread each until they end. Either way the new
+    // batch gets threads of its own rather than waiting behind them.
+    m_stale += m_running;
+    m_running = 0;
+    m_pool.setMaxThreadCount(jobsAtOnce + m_stale);
 }
 
 std::optional<QPixmap> ThumbnailMaker::thumbnail(int row, const QString& path)
@@ -55,7 +59,7 @@ std::optional<QPixmap> ThumbnailMaker::thumbnail(int row, const QString& path)
 
 void ThumbnailMaker::pump()
 {
-    while (m_running < m_pool.maxThreadCount() && !m_waiting.empty()) {
+    while (m_running < jobsAtOnce && !m_waiting.empty()) {
         const Ask ask = m_waiting.back();
         m_waiting.pop_back();
         if (m_cache.contains(ask.path)) {
@@ -68,10 +72,15 @@ void ThumbnailMaker::pump()
         const quint64 generation = m_generation;
         m_pool.start([this, ask, bounds, ratio, generation] {
             platform::yieldToInterface();
-            const QImage image = platform::makePreview(ask.path, bounds);
+            const QImage image = generation == m_generation ? platform::makePreview(ask.path, bounds) : QImage();
             QMetaObject::invokeMethod(this, [this, ask, image, ratio, generation] {
+                if (generation != m_generation) {
+                    --m_stale;
+                    m_pool.setMaxThreadCount(jobsAtOnce + m_stale);
+                    return;
+                }
                 --m_running;
-                if (generation == m_generation) {
+                {
                     auto* pixmap = new QPixmap(QPixmap::fromImage(image));
                     pixmap->setDevicePixelRatio(ratio);
                     const qint64 bytes = qint64(image.sizeInBytes());

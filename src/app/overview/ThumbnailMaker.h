@@ -7,6 +7,7 @@
 #include <QString>
 #include <QThreadPool>
 
+#include <atomic>
 #include <deque>
 #include <optional>
 
@@ -24,13 +25,21 @@ public:
     // The thumbnail of the file at `row`, or nothing yet: it is then made and
     // ready() follows. A file that cannot be previewed gives an empty pixmap.
     std::optional<QPixmap> thumbnail(int row, const QString& path);
-    // A new batch: forgets what was asked for and what was made.
+    // A new batch: forgets what was asked for and what was made, and drops
+    // the old batch's work that has not started. Work already running
+    // finishes on its own, beside the new batch's, and is thrown away.
     void reset();
     void waitForDone();
+
+    // Asks not started yet.
+    int waiting() const { return static_cast<int>(m_waiting.size()); }
 
     // Bounds, exposed for tests and benchmarks.
     static constexpr int cacheKiB = 8 * 1024;
     static constexpr int maxWaiting = 128;
+    // Thumbnails made at once: the rows on screen are few, one keeps up and
+    // leaves the processors to the measures.
+    static constexpr int jobsAtOnce = 1;
 
 Q_SIGNALS:
     void ready(int row);
@@ -46,8 +55,9 @@ private:
     QCache<QString, QPixmap> m_cache;
     std::deque<Ask> m_waiting;
     QThreadPool m_pool;
-    int m_running = 0;
-    quint64 m_generation = 0;
+    int m_running = 0; // of this batch
+    int m_stale = 0;   // of earlier batches, still running
+    std::atomic<quint64> m_generation = 0; // read by the jobs too
 };
 
 } // namespace quorvel

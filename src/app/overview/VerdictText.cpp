@@ -36,8 +36,19 @@ QString verdictBannerText(const ImageRecord& record, const RuleControls& rules, 
     if (settingTitle.isEmpty())
         return Verdict::tr("No setting picked: choose one above");
     const Judgement verdict = record.judgement.value_or(judge(record, rules));
-    if (!verdict.fails())
-        return Verdict::tr("Passes %1").arg(settingTitle);
+    // A setting that demands nothing passes everything: saying "passes" alone
+    // would read as "passes nothing".
+    if (!rules.matrixEnabled && verdict.requiredDpi <= 0 && !verdict.fails())
+        return Verdict::tr("No demands: every image passes %1").arg(settingTitle);
+    // Lab, duotone, device spaces...: the colour rule has nothing to say.
+    const bool colourNotChecked = rules.matrixEnabled && record.measure.colourClass == ColourClass::Other;
+    const QString spaceName = record.measure.colourSpaceName
+        ? QString::fromStdString(*record.measure.colourSpaceName)
+        : Verdict::tr("unknown");
+    if (!verdict.fails()) {
+        return colourNotChecked ? Verdict::tr("Passes %1 (colour not checked: %2)").arg(settingTitle, spaceName)
+                                : Verdict::tr("Passes %1").arg(settingTitle);
+    }
 
     QStringList reasons;
     if (verdict.colourFails) {
@@ -51,14 +62,18 @@ QString verdictBannerText(const ImageRecord& record, const RuleControls& rules, 
                         ? Verdict::tr("resolution unknown, needs %1 dpi").arg(verdict.requiredDpi)
                         : Verdict::tr("%1 dpi, needs %2").arg(record.measuredDpi).arg(verdict.requiredDpi));
     }
-    return Verdict::tr("Fails %1: %2").arg(settingTitle, reasons.join(QLatin1String("; ")));
+    const QString why = reasons.join(QLatin1String("; "));
+    return colourNotChecked ? Verdict::tr("Fails %1: %2 (colour not checked: %3)").arg(settingTitle, why, spaceName)
+                            : Verdict::tr("Fails %1: %2").arg(settingTitle, why);
 }
 
 QString verdictCellText(const ImageRecord& record)
 {
     if (!record.readable)
         return Verdict::tr("Unreadable");
-    if (!record.judgement || !record.judgement->fails())
+    if (!record.judgement)
+        return {};
+    if (!record.judgement->fails())
         return Verdict::tr("Passes");
     QStringList what;
     if (record.judgement->colourFails)
@@ -70,25 +85,31 @@ QString verdictCellText(const ImageRecord& record)
 
 QString demandText(const RuleControls& rules)
 {
-    const QString colour = rules.matrixEnabled ? requiredColour(rules.selectedRow) : QString();
+    QString colour;
+    if (!rules.matrixEnabled)
+        colour = Verdict::tr("any colour space");
+    else if (rules.selectedRow < 0)
+        colour = Verdict::tr("no colour space chosen"); // every class fails
+    else
+        colour = requiredColour(rules.selectedRow);
     const int32_t dpi = requiredDpi(rules.sliderValue);
-    return Verdict::tr("%1, %2").arg(colour.isEmpty() ? Verdict::tr("any colour space") : colour,
-                            dpi > 0 ? Verdict::tr("%1 dpi").arg(dpi) : Verdict::tr("any resolution"));
+    return Verdict::tr("%1, %2").arg(colour, dpi > 0 ? Verdict::tr("%1 dpi").arg(dpi) : Verdict::tr("any resolution"));
 }
 
-QString batchSummaryText(const BatchCounts& counts, const RuleControls& rules, const QString& settingTitle)
+QString batchSummaryText(const BatchCounts& counts, const std::optional<RuleControls>& rules,
+                         const QString& settingTitle)
 {
-    const QString images = counts.total == 1 ? Verdict::tr("1 image") : Verdict::tr("%1 images").arg(counts.total);
-    QString text = Verdict::tr("%1: %2 pass, %3 fail, %4 unreadable")
-                       .arg(images)
-                       .arg(counts.pass)
-                       .arg(counts.fail)
-                       .arg(counts.unreadable);
+    // The languages' own plural forms; one image is singular everywhere.
+    const QString images = counts.total == 1 ? Verdict::tr("1 image") : Verdict::tr("%n images", nullptr, counts.total);
+    if (!rules || settingTitle.isEmpty())
+        return Verdict::tr("%1, no setting picked: choose one above").arg(images);
+    QString text = Verdict::tr("%1: %2, %3, %4")
+                       .arg(images, Verdict::tr("%n pass", nullptr, counts.pass),
+                            Verdict::tr("%n fail", nullptr, counts.fail),
+                            Verdict::tr("%n unreadable", nullptr, counts.unreadable));
     if (counts.pending > 0)
-        text += Verdict::tr(", %1 still being read").arg(counts.pending);
-    if (settingTitle.isEmpty())
-        return text + Verdict::tr(", no setting picked");
-    return text + Verdict::tr(", checked against %1 (%2)").arg(settingTitle, demandText(rules));
+        text += Verdict::tr(", %n still being read", nullptr, counts.pending);
+    return text + Verdict::tr(", checked against %1 (%2)", nullptr, counts.total).arg(settingTitle, demandText(*rules));
 }
 
 } // namespace quorvel

@@ -21,11 +21,13 @@ std::unique_ptr<HeaderFile> HeaderFile::open(const std::string& path, Unreadable
     // stat first: opening some devices has side effects of its own.
     struct stat info {};
     if (path.empty() || ::stat(path.c_str(), &info) != 0) {
-        reason = errno == EACCES ? UnreadableReason::PermissionDenied : UnreadableReason::Vanished;
+        reason = path.empty() || errno == ENOENT || errno == ENOTDIR ? UnreadableReason::NotFound
+            : errno == EACCES                                       ? UnreadableReason::PermissionDenied
+                                                                    : UnreadableReason::Vanished;
         return nullptr;
     }
     if (!S_ISREG(info.st_mode)) {
-        reason = UnreadableReason::Vanished;
+        reason = S_ISDIR(info.st_mode) ? UnreadableReason::Folder : UnreadableReason::Vanished;
         return nullptr;
     }
     // The path may have been swapped for a pipe since: O_NONBLOCK keeps the
