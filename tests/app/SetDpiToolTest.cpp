@@ -152,5 +152,25 @@ TEST_F(SetDpiTool, DryRunAndOutputFolderWriteOnlyWhereAsked)
     EXPECT_EQ(dpiOf(QStringLiteral("out/photo (240 dpi).jpg")), 240.0);
 }
 
+// A file's name can hold any byte but '/': the lines and messages about it
+// must not carry a line break or a terminal escape of its making.
+TEST_F(SetDpiTool, FileNamesForgeNoLineOrEscape)
+{
+    const QString forgedJpeg = QStringLiteral("a\nforged\t300\x1b[2Jb.jpg");
+    const QString forgedGif = QStringLiteral("c\r\x1b]0;title\x07d.gif");
+    ASSERT_TRUE(QFile::copy(dir.filePath(QStringLiteral("photo.jpg")), dir.filePath(forgedJpeg)));
+    ASSERT_TRUE(QFile::copy(dir.filePath(QStringLiteral("anim.gif")), dir.filePath(forgedGif)));
+
+    const ToolRun r = run({QStringLiteral("--set-dpi"), QStringLiteral("300"), forgedJpeg, forgedGif});
+    EXPECT_EQ(r.code, 1); // the GIF is refused
+    for (const QByteArray& text : {r.out, r.err}) {
+        for (const char c : text)
+            EXPECT_TRUE(c == '\n' || c == '\t' || static_cast<unsigned char>(c) >= 0x20) << int(c);
+    }
+    EXPECT_EQ(r.out.count('\n'), 1) << r.out.toStdString();
+    EXPECT_EQ(r.out.split('\t').size(), 4) << r.out.toStdString();
+    EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+}
+
 } // namespace
 } // namespace quorvel::test

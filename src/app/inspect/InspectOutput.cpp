@@ -397,6 +397,11 @@ void writeLines(std::string& out, const std::vector<InspectRecord>& records)
 
 } // namespace
 
+std::string printable(const std::string& text)
+{
+    return withoutControls(text);
+}
+
 const std::vector<std::string>& columnNames()
 {
     static const std::vector<std::string> names {

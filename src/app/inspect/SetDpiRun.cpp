@@ -1,5 +1,7 @@
 #include "app/inspect/SetDpiRun.h"
 
+#include "app/inspect/InspectOutput.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -90,7 +92,7 @@ void writeSetDpiResults(std::string& out, std::string& errors, const std::vector
 {
     for (const SetDpiResult& r : results) {
         if (!r.outcome.ok())
-            errors += "quorvel-inspect: " + r.path + ": " + write::refusalText(r.outcome).toStdString() + "\n";
+            errors += "quorvel-inspect: " + printable(r.path) + ": " + printable(write::refusalText(r.outcome).toStdString()) + "\n";
     }
     if (format == OutputFormat::Json) {
         QJsonArray files;
@@ -116,8 +118,8 @@ void writeSetDpiResults(std::string& out, std::string& errors, const std::vector
     }
     for (const SetDpiResult& r : results) {
         if (r.outcome.ok())
-            out += r.path + '\t' + dpiText(r.outcome.oldDpi) + '\t' + std::to_string(r.dpi) + '\t'
-                + r.outcome.writtenPath + '\n';
+            out += printable(r.path) + '\t' + dpiText(r.outcome.oldDpi) + '\t' + std::to_string(r.dpi) + '\t'
+                + printable(r.outcome.writtenPath) + '\n';
     }
 }
 
