@@ -1,6 +1,8 @@
-// The loader helper: a header read through a warm helper (median per file),
-// the preview of a 24-megapixel layered PSD, and the report over 1,000 mixed
-// files of which a tenth the helper reads, on 2 worker threads.
+// The loader helper: a header read through a forked child of the warm zygote
+// (median per file), the preview of a 24-megapixel layered PSD, the report
+// over 1,000 mixed files of which a tenth the helper reads, on 2 worker
+// threads, and a single helper-served file from a cold start
+// (`quorvel-inspect a.svg`, and `vipsheader a.svg` when it is installed).
 //
 //   bench/loader_bench [--quick]
 #include "platform/PreviewMaker.h"
@@ -11,6 +13,8 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThreadPool>
 
@@ -83,7 +87,7 @@ void headerMedian(const QTemporaryDir& dir, int count)
         const std::string name = QFile::encodeName(file).toStdString();
         times.push_back(milliseconds([&] { readable += reader.readHeader(name).readable ? 1 : 0; }));
     }
-    std::printf("header through the warm helper (SVG): median %.2f ms per file over %d files, %d readable "
+    std::printf("header through a forked child of the warm zygote (SVG): median %.2f ms per file over %d files, %d readable "
                 "(target <= 5 ms)\n",
                 median(times), count, readable);
 }
@@ -134,9 +138,23 @@ void mixedReport(const QTemporaryDir& dir, int count, int runs)
     const char* native[] = {"jpg", "tif", "png"};
     for (int i = 0; i < count; ++i) {
         const bool helper = i % 10 == 0;
-        const QString path = dir.filePath(QStringLiteral("r%1.%2").arg(i).arg(QLatin1String(helper ? "jp2" : native[i % 3])));
-        if (!write(picture(300 + (i * 37) % 900, 200 + (i * 53) % 700, i), path))
+        const QString path = dir.filePath(QStringLiteral("r%1.%2").arg(i).arg(QLatin1String(helper ? "svg" : native[i % 3])));
+        const int width = 300 + (i * 37) % 900;
+        const int height = 200 + (i * 53) % 700;
+        if (helper) {
+            // A drawing, which only the helper reads (JPEG 2000 headers are
+            // read in this process now).
+            QFile svg(path);
+            if (!svg.open(QIODevice::WriteOnly))
+                return;
+            svg.write(QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%2\">"
+                                     "<rect width=\"10\" height=\"10\"/></svg>")
+                          .arg(width)
+                          .arg(height)
+                          .toUtf8());
+        } else if (!write(picture(width, height, i), path)) {
             return;
+        }
         files << path;
     }
     QThreadPool::globalInstance()->setMaxThreadCount(2);
@@ -155,6 +173,43 @@ void mixedReport(const QTemporaryDir& dir, int count, int runs)
     std::printf("report over %d mixed files, a tenth through the helper, 2 workers: median %.0f ms over %d runs "
                 "(target <= 1000 ms)\n",
                 count, median(times), runs);
+}
+
+// Wall time of one run of a program, from its start to its end.
+double runMilliseconds(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    const auto start = Clock::now();
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() > 1)
+        return -1.0;
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+void coldSingleFile(const QTemporaryDir& dir, int runs)
+{
+    const QString svg = dir.filePath(QStringLiteral("a.svg"));
+    QFile out(svg);
+    if (!out.open(QIODevice::WriteOnly))
+        return;
+    out.write("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"120\" height=\"80\">"
+              "<rect width=\"120\" height=\"80\" fill=\"red\"/></svg>");
+    out.close();
+    const QString vipsheader = QStandardPaths::findExecutable(QStringLiteral("vipsheader"));
+    std::vector<double> inspect, reference;
+    for (int i = 0; i < runs; ++i) {
+        inspect.push_back(runMilliseconds(QStringLiteral(QUORVEL_INSPECT_BINARY), {svg}));
+        if (!vipsheader.isEmpty())
+            reference.push_back(runMilliseconds(vipsheader, {svg}));
+    }
+    std::printf("cold start, one helper-served file (quorvel-inspect a.svg): median %.0f ms over %d runs", median(inspect),
+                runs);
+    if (!reference.empty())
+        std::printf("; vipsheader a.svg: median %.0f ms (target: no more)\n", median(reference));
+    else
+        std::printf(" (vipsheader not installed: no comparison)\n");
 }
 
 void discardTraces(QtMsgType, const QMessageLogContext&, const QString&) {}
@@ -176,5 +231,6 @@ int main(int argc, char** argv)
     headerMedian(dir, quick ? 50 : 200);
     psdPreview(dir, quick ? 3 : 5);
     mixedReport(dir, 1000, quick ? 3 : 5);
+    coldSingleFile(dir, quick ? 5 : 11);
     return 0;
 }

@@ -105,7 +105,7 @@ int main(int argc, char** argv)
 
     const WalkResult walk = collectFiles(options.paths, options.recursive, hasImageSuffix);
     for (const std::string& warning : walk.warnings)
-        std::fprintf(stderr, "quorvel-inspect: %s\n", warning.c_str());
+        std::fprintf(stderr, "quorvel-inspect: %s\n", inspect::printable(warning).c_str());
     if (walk.files.empty()) {
         std::fputs("quorvel-inspect: no image files found\n", stderr);
         return cannotCheck;

@@ -9,6 +9,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/PreviewMaker.h"
 #include "platform/header/ImageFileReader.h"
+#include "platform/loader/LoaderClient.h"
 #include "settings/PreferencesWindow.h"
 
 #include "ui_MainWindow.h"
@@ -154,9 +155,11 @@ void QuorvelInfo::checkImage(const QStringList& files)
     const QString path = files.at(m_contatore);
 
     // One read per file and batch gives the measure and the details, shared
-    // with the overview; the rules judge the record.
+    // with the overview; the rules judge the record. The user waits for it:
+    // a read made here may pass the overview's background measures.
     if (!m_measures)
         m_measures = std::make_shared<MeasureStore>(*m_reader);
+    const platform::loader::InteractiveRequests interactive;
     ImageRecord record = m_measures->record(path);
     const ImageMeasure& measure = record.measure;
     qCInfo(lcInspector).noquote() << QStringLiteral("#####################");

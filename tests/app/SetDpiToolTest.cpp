@@ -2,6 +2,7 @@
 #include "app/inspect/InspectOptions.h"
 #include "platform/header/ImageFileReader.h"
 #include "support/TestImages.h"
+#include "app/JsonSchemaSubset.h"
 
 #include <QDir>
 #include <QFile>
@@ -112,6 +113,8 @@ TEST_F(SetDpiTool, InPlaceWithBackupAndJson)
                            QStringLiteral("--backup"), QStringLiteral("--format"), QStringLiteral("json"),
                            QStringLiteral("photo.jpg")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const SchemaValidator schema = schemaFrom(QStringLiteral(QUORVEL_SET_DPI_JSON_SCHEMA));
+    EXPECT_EQ(schema.validate(QJsonDocument::fromJson(r.out).object()), QStringList{});
     const QJsonArray list = QJsonDocument::fromJson(r.out).object().value(QStringLiteral("files")).toArray();
     ASSERT_EQ(list.size(), 1);
     const QJsonObject file = list[0].toObject();
@@ -130,6 +133,8 @@ TEST_F(SetDpiTool, DryRunAndOutputFolderWriteOnlyWhereAsked)
     const ToolRun dry = run({QStringLiteral("--set-dpi"), QStringLiteral("240"), QStringLiteral("--dry-run"),
                              QStringLiteral("--format=json"), QStringLiteral("photo.jpg"), QStringLiteral("anim.gif")});
     EXPECT_EQ(dry.code, 1);
+    EXPECT_EQ(schemaFrom(QStringLiteral(QUORVEL_SET_DPI_JSON_SCHEMA)).validate(QJsonDocument::fromJson(dry.out).object()),
+              QStringList{});
     const QJsonArray list = QJsonDocument::fromJson(dry.out).object().value(QStringLiteral("files")).toArray();
     ASSERT_EQ(list.size(), 2);
     EXPECT_FALSE(list[0].toObject().value(QStringLiteral("written")).toBool());
@@ -145,6 +150,26 @@ TEST_F(SetDpiTool, DryRunAndOutputFolderWriteOnlyWhereAsked)
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(files(), before);
     EXPECT_EQ(dpiOf(QStringLiteral("out/photo (240 dpi).jpg")), 240.0);
+}
+
+// A file's name can hold any byte but '/': the lines and messages about it
+// must not carry a line break or a terminal escape of its making.
+TEST_F(SetDpiTool, FileNamesForgeNoLineOrEscape)
+{
+    const QString forgedJpeg = QStringLiteral("a\nforged\t300\x1b[2Jb.jpg");
+    const QString forgedGif = QStringLiteral("c\r\x1b]0;title\x07d.gif");
+    ASSERT_TRUE(QFile::copy(dir.filePath(QStringLiteral("photo.jpg")), dir.filePath(forgedJpeg)));
+    ASSERT_TRUE(QFile::copy(dir.filePath(QStringLiteral("anim.gif")), dir.filePath(forgedGif)));
+
+    const ToolRun r = run({QStringLiteral("--set-dpi"), QStringLiteral("300"), forgedJpeg, forgedGif});
+    EXPECT_EQ(r.code, 1); // the GIF is refused
+    for (const QByteArray& text : {r.out, r.err}) {
+        for (const char c : text)
+            EXPECT_TRUE(c == '\n' || c == '\t' || static_cast<unsigned char>(c) >= 0x20) << int(c);
+    }
+    EXPECT_EQ(r.out.count('\n'), 1) << r.out.toStdString();
+    EXPECT_EQ(r.out.split('\t').size(), 4) << r.out.toStdString();
+    EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
 }
 
 } // namespace

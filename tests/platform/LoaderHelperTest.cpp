@@ -1,7 +1,6 @@
 // Formats that only loaders not hardened for hostile input read: measured
-// exactly through the confined loader helper; a helper that crashes or hangs
-// costs that one file; inside the helper, writing files, sockets and new
-// processes are refused.
+// exactly through the confined loader helper; a child that crashes or hangs
+// costs that one file.
 #include "check/ImageDetails.h"
 #include "check/ImageMeasure.h"
 #include "platform/ImageTypes.h"
@@ -172,7 +171,9 @@ protected:
         m_usual = usual ? usual : "";
         ::setenv("QUORVEL_LOADER", QUORVEL_LOADER_TEST_BINARY, 1);
         loader::stopIdleHelpers();
-        loader::setHelperTimeouts({3000ms, 6000ms});
+        // Far beyond a good file's time with both cores busy under a
+        // sanitizer; shortened around the files that never answer.
+        loader::setHelperTimeouts({30000ms, 30000ms});
     }
 
     void TearDown() override
@@ -219,12 +220,16 @@ TEST_F(MisbehavingHelper, CrashOrHangCostsOnlyThatFile)
                                 {good, UnreadableReason::None}, {hang, UnreadableReason::TimedOut},
                                 {good, UnreadableReason::None}};
     for (const Row& row : rows) {
+        const bool hangs = row.reason == UnreadableReason::TimedOut;
+        loader::setHelperTimeouts(hangs ? loader::HelperTimeouts{1500ms, 1500ms} : loader::HelperTimeouts{30000ms, 30000ms});
         const ImageMeasure m = measureImage(row.path, reader);
         EXPECT_EQ(m.unreadableReason, row.reason) << row.path;
         EXPECT_EQ(m.pixelsHigh, row.reason == UnreadableReason::None ? 10 : 0) << row.path;
     }
     ImageDetails details;
+    loader::setHelperTimeouts({1500ms, 1500ms});
     EXPECT_EQ(reader.readHeaderAndDetails(hang, details).unreadableReason, UnreadableReason::TimedOut);
+    loader::setHelperTimeouts({30000ms, 30000ms});
     // Previews too: a null one for the file that brings its helper down.
     EXPECT_TRUE(platform::makePreview(QString::fromStdString(crash), QSize(8, 8)).isNull());
     EXPECT_FALSE(platform::makePreview(QString::fromStdString(good), QSize(8, 8)).isNull());
@@ -237,6 +242,8 @@ TEST_F(MisbehavingHelper, ParallelChecksEachGetTheirOwnAnswer)
     const std::string good = goodFile(QStringLiteral("good.svg"));
     const std::string crash = file(QStringLiteral("crash.jp2"), "QUORVEL-TEST-CRASH");
     const std::string hang = file(QStringLiteral("hang.jp2"), "QUORVEL-TEST-HANG");
+    // The hanging files' time-out; each request's counts from its start.
+    loader::setHelperTimeouts({8000ms, 8000ms});
     std::vector<const std::string*> batch;
     for (int i = 0; i < 18; ++i)
         batch.push_back(i % 6 == 1 ? &crash : i % 9 == 4 ? &hang : &good);
@@ -250,22 +257,6 @@ TEST_F(MisbehavingHelper, ParallelChecksEachGetTheirOwnAnswer)
                                                               : UnreadableReason::None;
         EXPECT_EQ(m.unreadableReason, expected) << i;
     }
-}
-
-TEST_F(MisbehavingHelper, ConfinementRefusesWritingSocketsAndNewProcesses)
-{
-    ::unlink("/tmp/quorvel-loader-probe");
-    const std::string probe = file(QStringLiteral("probe.jp2"), "QUORVEL-TEST-PROBE");
-    const ImageHeader header = reader.readHeader(probe);
-#if defined(__SANITIZE_ADDRESS__)
-    // The address space is not limited where the sanitizer's shadow takes it.
-    const char* alloc = "alloc2g:allowed";
-#else
-    const char* alloc = "alloc2g:denied";
-#endif
-    EXPECT_EQ(header.colourSpaceName.value_or(""),
-              std::string("write:denied socket:denied fork:denied read:allowed ") + alloc);
-    EXPECT_NE(::access("/tmp/quorvel-loader-probe", F_OK), 0);
 }
 
 } // namespace

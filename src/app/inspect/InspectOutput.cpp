@@ -115,21 +115,55 @@ std::vector<Cell> cellsOf(const InspectRecord& r)
     return cells;
 }
 
-void tsvField(std::string& out, const std::string& text)
+// A file's name or a text from inside a file, with every other control
+// character (C0, DEL, and C1 written as UTF-8) as '?': no file can forge a
+// line of output or send a terminal an escape sequence. Other bytes stay,
+// so names that are not UTF-8 still name their file.
+// `escape` writes the characters a format escapes its own way (none: 0).
+std::string withoutControls(const std::string& text, const char* (*escape)(char) = nullptr)
 {
-    for (const char c : text) {
-        switch (c) {
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\\': out += "\\\\"; break;
-        default: out += c;
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (const char* escaped = escape ? escape(char(c)) : nullptr) {
+            out += escaped;
+        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            out += '?';
+            ++i;
+        } else {
+            out += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
         }
+    }
+    return out;
+}
+
+const char* tsvEscape(char c)
+{
+    switch (c) {
+    case '\t': return "\\t";
+    case '\n': return "\\n";
+    case '\r': return "\\r";
+    case '\\': return "\\\\";
+    default: return nullptr;
     }
 }
 
-void csvField(std::string& out, const std::string& text)
+// A tab is harmless inside a comma-separated field.
+const char* csvEscape(char c)
 {
+    return c == '\t' ? "\t" : nullptr;
+}
+
+void tsvField(std::string& out, const std::string& text)
+{
+    out += withoutControls(text, tsvEscape);
+}
+
+void csvField(std::string& out, const std::string& raw)
+{
+    const std::string text = withoutControls(raw, csvEscape);
     if (text.find_first_of(",\"\r\n") == std::string::npos) {
         out += text;
         return;
@@ -174,7 +208,7 @@ void jsonString(std::string& out, std::string_view text)
             if (c == '"' || c == '\\') {
                 out += '\\';
                 out += static_cast<char>(c);
-            } else if (c < 0x20) {
+            } else if (c < 0x20 || c == 0x7F) {
                 char escaped[8];
                 std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
                 out += escaped;
@@ -193,7 +227,14 @@ void jsonString(std::string& out, std::string_view text)
             valid = !(c == 0xE0 && second < 0xA0) && !(c == 0xED && second >= 0xA0) && !(c == 0xF0 && second < 0x90)
                 && !(c == 0xF4 && second >= 0x90);
         }
-        if (valid) {
+        const auto second = valid && length == 2 ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (valid && c == 0xC2 && second <= 0x9F) {
+            // C1 controls, which a terminal may obey, escaped like the others.
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", second);
+            out += escaped;
+            i += length;
+        } else if (valid) {
             out.append(text.substr(i, length));
             i += length;
         } else {
@@ -396,19 +437,24 @@ void writeJson(std::string& out, const std::vector<InspectRecord>& records, cons
 void writeLines(std::string& out, const std::vector<InspectRecord>& records)
 {
     for (const InspectRecord& r : records) {
-        out += r.path;
+        out += withoutControls(r.path);
         out += '\t' + std::to_string(r.measure.pixelsHigh);
         out += '\t' + std::to_string(r.measure.pixelsWide);
         out += '\t' + std::to_string(r.measuredDpi);
         out += '\t';
         out += classLabel(r.measure.colourClass);
         out += '\t';
-        out += r.measure.colourSpaceName.value_or(std::string());
+        out += withoutControls(r.measure.colourSpaceName.value_or(std::string()));
         out += '\n';
     }
 }
 
 } // namespace
+
+std::string printable(const std::string& text)
+{
+    return withoutControls(text);
+}
 
 const std::vector<std::string>& columnNames()
 {

@@ -16,4 +16,9 @@ void writeRecords(std::string& out, OutputFormat format, const std::vector<Inspe
 
 const std::vector<std::string>& columnNames();
 
+// A file's name or a text from inside a file, fit for a line of output or a
+// message: control characters print as '?', so no file can forge a line or
+// send the terminal an escape sequence.
+std::string printable(const std::string& text);
+
 } // namespace quorvel::inspect

@@ -1,5 +1,7 @@
 #include "app/inspect/SetDpiRun.h"
 
+#include "app/inspect/InspectOutput.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -90,7 +92,7 @@ void writeSetDpiResults(std::string& out, std::string& errors, const std::vector
 {
     for (const SetDpiResult& r : results) {
         if (!r.outcome.ok())
-            errors += "quorvel-inspect: " + r.path + ": " + write::refusalText(r.outcome).toStdString() + "\n";
+            errors += "quorvel-inspect: " + printable(r.path) + ": " + printable(write::refusalText(r.outcome).toStdString()) + "\n";
     }
     if (format == OutputFormat::Json) {
         QJsonArray files;
@@ -108,6 +110,7 @@ void writeSetDpiResults(std::string& out, std::string& errors, const std::vector
             files.append(o);
         }
         QJsonObject document;
+        document[QStringLiteral("schema")] = QStringLiteral("quorvel-inspect-set-dpi/1");
         document[QStringLiteral("dry_run")] = dryRun;
         document[QStringLiteral("files")] = files;
         out += QJsonDocument(document).toJson(QJsonDocument::Indented).toStdString();
@@ -115,8 +118,8 @@ void writeSetDpiResults(std::string& out, std::string& errors, const std::vector
     }
     for (const SetDpiResult& r : results) {
         if (r.outcome.ok())
-            out += r.path + '\t' + dpiText(r.outcome.oldDpi) + '\t' + std::to_string(r.dpi) + '\t'
-                + r.outcome.writtenPath + '\n';
+            out += printable(r.path) + '\t' + dpiText(r.outcome.oldDpi) + '\t' + std::to_string(r.dpi) + '\t'
+                + printable(r.outcome.writtenPath) + '\n';
     }
 }
 

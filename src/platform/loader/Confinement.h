@@ -2,16 +2,26 @@
 
 namespace quorvel::platform::loader {
 
-// Confines the calling process for good before it reads any image: no new
-// privileges; a seccomp filter refusing network and other sockets, exec,
-// fork, opening files for writing or creating them, ptrace and the like;
-// limits on address space, file size (none may be written) and open
-// descriptors. Threads started later inherit it. False when any layer could
-// not be put in place: the caller must then read nothing.
-bool confineProcess();
+// The descriptors a confined child keeps: its answer socket and the image.
+inline constexpr int childSocket = 3;
+inline constexpr int childImage = 4;
 
-// The CPU time a single request may use from now, on top of what the
-// process has used already (a warm helper serves many files).
-void allowCpuSecondsFromNow(int seconds);
+// The long-lived zygote, once, before it forks any child: never root (a
+// zygote started as root becomes nobody, with no supplementary groups and
+// no capabilities, bounding set included), a session of its own with no
+// terminal, descriptors 0-2 on /dev/null, killed with the program that
+// started it, no new privileges, and a filter refusing sockets, writes to
+// files, exec and the like. False when any step failed: it must then read
+// nothing. `keepStderr` leaves descriptor 2 as it is (for tracing).
+bool confineZygote(bool keepStderr);
+
+// A freshly forked child, before it reads a byte: a session of its own, the
+// answer socket on childSocket and the image (-1 for none) on childImage with
+// every other descriptor closed, killed with the zygote, resource limits,
+// namespaces where the system lends them, a file-system ruleset where the
+// kernel has one (read-only access to the libraries and their data), and
+// an allow-list system-call filter whose default kills the process. False
+// when a layer that must hold could not be put in place.
+bool confineChild(int answerSocket, int image, int cpuSeconds);
 
 } // namespace quorvel::platform::loader

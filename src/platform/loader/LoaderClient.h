@@ -1,10 +1,12 @@
 #pragma once
 
-// The program's side of the loader helper (quorvel-loader): a pool of warm,
-// confined helper processes, at most one per core, started on first need.
-// Every function is thread-safe and returns within its time-out: a helper
-// that crashes, runs out of memory or does not answer in time is killed and
-// replaced, and only the file it was reading pays for it.
+// The program's side of the loader helper (quorvel-loader): a warm zygote,
+// started on first need, forks one confined child per request, at most one
+// per core at a time plus one kept for interactive requests. Every function
+// is thread-safe and returns within its time-out: the child is killed and
+// waited for after its answer or its time-out, a reply that is malformed,
+// has the wrong number, brings a descriptor or bytes beyond it counts the
+// file as damaged, and only that file pays.
 
 #include "platform/loader/LoaderProtocol.h"
 
@@ -36,6 +38,20 @@ struct HelperTimeouts {
     std::chrono::milliseconds preview{30000};
 };
 void setHelperTimeouts(HelperTimeouts timeouts);
+// Stops the zygote; the next request starts a fresh one.
 void stopIdleHelpers();
+// Requests now running in children.
+int runningHelperRequests();
+
+// While one lives, the requests of this thread are interactive (a check the
+// user is waiting for): they may take the child kept for them when
+// background work (the overview's measures, thumbnails) holds every other.
+class InteractiveRequests {
+public:
+    InteractiveRequests();
+    ~InteractiveRequests();
+    InteractiveRequests(const InteractiveRequests&) = delete;
+    InteractiveRequests& operator=(const InteractiveRequests&) = delete;
+};
 
 } // namespace quorvel::platform::loader

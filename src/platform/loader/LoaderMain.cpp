@@ -1,19 +1,26 @@
 // quorvel-loader: reads, for the program that started it, the images that
-// only loaders not hardened for hostile input can read. It is handed open
-// descriptors over the socket pair on descriptor 3, never a path, and
-// confines itself before it reads a byte of any of them.
+// only loaders not hardened for hostile input can read. The process started
+// is a zygote: it loads libvips and its loaders, confines itself, and reads
+// no file. For each request on the socket pair on descriptor 3 it forks a
+// child that confines itself further, reads the one file it was handed as
+// an open descriptor (never a path), answers on the socket it was handed
+// for that, and exits. The program kills and waits for every child itself.
 #include "platform/loader/Confinement.h"
 #include "platform/loader/LoaderProtocol.h"
 #include "platform/loader/PsdComposite.h"
 #include "platform/loader/VipsRead.h"
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
 #include <malloc.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #ifdef QUORVEL_LOADER_TEST_TRIGGERS
@@ -44,7 +51,6 @@ std::vector<unsigned char> answer(const Request& request, int fd)
     switch (request.kind) {
     case RequestKind::Header:
     case RequestKind::HeaderAndDetails: {
-        allowCpuSecondsFromNow(headerCpuSeconds);
         ImageDetails details;
         const bool withDetails = request.kind == RequestKind::HeaderAndDetails;
         ImageHeader header;
@@ -56,7 +62,6 @@ std::vector<unsigned char> answer(const Request& request, int fd)
         break;
     }
     case RequestKind::Preview: {
-        allowCpuSecondsFromNow(previewCpuSeconds);
         Preview preview;
         const bool sane = request.width > 0 && request.height > 0 && request.width <= maxPreviewSide
             && request.height <= maxPreviewSide;
@@ -76,25 +81,27 @@ std::vector<unsigned char> answer(const Request& request, int fd)
     return w.data();
 }
 
-// Decoders fed hostile files may leak; a helper that grew this large ends
-// after its reply and a fresh one takes its place.
-constexpr long retireAboveBytes = 512L << 20;
-
-bool grownTooLarge()
-{
-    long pages = 0;
-    FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (!statm)
-        return false;
-    const bool read = std::fscanf(statm, "%ld", &pages) == 1;
-    std::fclose(statm);
-    return read && pages * ::sysconf(_SC_PAGESIZE) > retireAboveBytes;
-}
-
 bool isSocket(int fd)
 {
     struct stat info {};
     return ::fstat(fd, &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
+// The child: confined before it reads a byte of the one file it serves,
+// then gone. It never returns.
+[[noreturn]] void serve(const Request& request, int answerSocket, int image)
+{
+    const int cpuSeconds = request.kind == RequestKind::Preview ? previewCpuSeconds : headerCpuSeconds;
+    if (!confineChild(answerSocket, image, cpuSeconds))
+        ::_exit(3);
+    const int fd = image >= 0 ? childImage : -1;
+#ifdef QUORVEL_LOADER_TEST_TRIGGERS
+    if (fd >= 0 && testTrigger(fd, request))
+        ::_exit(0);
+#endif
+    const std::vector<unsigned char> reply = answer(request, fd);
+    sendReply(childSocket, request.number, reply);
+    ::_exit(0);
 }
 
 } // namespace
@@ -115,30 +122,54 @@ int main(int argc, char** argv)
     // Nothing else the program had open is ours to keep.
     ::close_range(channel + 1, ~0U, 0);
     // Each thread's malloc arena reserves 64 MiB of address space, which the
-    // address-space limit counts.
+    // children's address-space limit counts.
     ::mallopt(M_ARENA_MAX, 2);
 
-    startVips();
-    if (!confineProcess()) {
+    if (!confineZygote(std::getenv("QUORVEL_LOADER_TRACE") != nullptr)) {
         std::fprintf(stderr, "quorvel-loader: cannot confine itself; reading nothing\n");
         return 3;
     }
+    // Children end unwatched: the program waits for each on its pidfd.
+    ::signal(SIGCHLD, SIG_IGN);
+    startVips();
 
     if (::send(channel, &readyByte, 1, MSG_NOSIGNAL) != 1)
         return 0;
 
+    // The loaders that start slowly are woken at the first moment nothing
+    // waits, once the first requests are served: a single file checked from
+    // a cold start is not kept waiting for them, a batch soon has them.
+    int served = 0;
+    bool primed = false;
     Request request;
-    int fd = -1;
-    while (receiveRequest(channel, request, fd)) {
-#ifdef QUORVEL_LOADER_TEST_TRIGGERS
-        if (fd >= 0 && testTrigger(fd, request))
-            continue;
-#endif
-        const std::vector<unsigned char> reply = answer(request, fd);
-        if (fd >= 0)
-            ::close(fd);
-        const bool retiring = grownTooLarge();
-        if (!sendReply(channel, reply, retiring) || retiring)
+    int answerSocket = -1;
+    int image = -1;
+    for (;;) {
+        if (!primed && served >= 2) {
+            pollfd waiting{channel, POLLIN, 0};
+            if (::poll(&waiting, 1, 0) == 0) {
+                primeLoaders();
+                primed = true;
+            }
+        }
+        if (!receiveRequest(channel, request, answerSocket, image))
+            break;
+        ++served;
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(channel);
+            serve(request, answerSocket, image);
+        }
+        ::close(answerSocket);
+        if (image >= 0)
+            ::close(image);
+        // Without a pidfd the program cannot end the child: it then counts
+        // the file as unreadable, and the child runs into its CPU limit.
+        const int pidfd = child > 0 ? int(::syscall(SYS_pidfd_open, child, 0)) : -1;
+        const bool sent = sendStarted(channel, request.number, pidfd);
+        if (pidfd >= 0)
+            ::close(pidfd);
+        if (!sent)
             break;
     }
     return 0;

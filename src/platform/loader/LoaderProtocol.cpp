@@ -1,8 +1,13 @@
 #include "platform/loader/LoaderProtocol.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
+#include <initializer_list>
+#include <set>
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -126,6 +131,54 @@ const unsigned char* Reader::bytes(size_t size)
     return at;
 }
 
+bool isKnownColourSpaceName(const std::string& name)
+{
+    static const std::set<std::string, std::less<>> known = [] {
+        std::set<std::string, std::less<>> names{"CalibratedRGB", "CalibratedGray", "DeviceCMYK", "Lab", "Multiband",
+                                                 "DeviceN", "Multichannel", "Duotone", "LCh", "CMC", "XYZ",
+                                                 "Yxy", "scRGB", "HSV"};
+        for (const char* model : {"Gray", "RGB"}) {
+            names.insert(std::string(model) + " float");
+            for (int bits : {8, 16, 32, 64, 128})
+                names.insert(std::string(model) + ' ' + std::to_string(bits) + "-bit");
+        }
+        return names;
+    }();
+    return known.count(name) > 0;
+}
+
+std::string printableText(const std::string& text, size_t limit)
+{
+    std::string out;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t size = text.size();
+    for (size_t i = 0; i < size;) {
+        const unsigned char c = p[i];
+        size_t length = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+        uint32_t code = length == 1 ? c : length == 2 ? (c & 0x1F) : length == 3 ? (c & 0x0F) : (c & 0x07);
+        bool valid = length > 0 && i + length <= size;
+        for (size_t k = 1; valid && k < length; ++k) {
+            valid = (p[i + k] & 0xC0) == 0x80;
+            code = code << 6 | (p[i + k] & 0x3F);
+        }
+        // Overlong forms, surrogates and values past Unicode are not text.
+        static constexpr uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        valid = valid && code >= least[length] && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
+        std::string piece;
+        if (!valid)
+            piece = "?";
+        else if (code < 0x20 || code == 0x7F || (code >= 0x80 && code <= 0x9F))
+            piece = " ";
+        else
+            piece.assign(text, i, length);
+        if (out.size() + piece.size() > limit)
+            break;
+        out += piece;
+        i += valid ? length : 1;
+    }
+    return out;
+}
+
 void writeHeader(Writer& w, const ImageHeader& header, const ImageDetails* details)
 {
     w.u8(header.readable);
@@ -149,9 +202,26 @@ void writeHeader(Writer& w, const ImageHeader& header, const ImageDetails* detai
     w.optI32(details->pages);
 }
 
+namespace {
+
+bool sensibleDpi(const std::optional<double>& dpi)
+{
+    return !dpi || (std::isfinite(*dpi) && *dpi > 0.0 && *dpi <= 1e6);
+}
+
+bool sensibleSide(int32_t side)
+{
+    return side >= 0 && side <= maxImageSide;
+}
+
+} // namespace
+
 bool readHeader(Reader& r, ImageHeader& header, ImageDetails* details)
 {
-    header.readable = r.u8() != 0;
+    const uint8_t readable = r.u8();
+    if (readable > 1)
+        return false;
+    header.readable = readable != 0;
     const uint8_t reason = r.u8();
     if (reason > static_cast<uint8_t>(UnreadableReason::Vanished))
         return false;
@@ -160,6 +230,10 @@ bool readHeader(Reader& r, ImageHeader& header, ImageDetails* details)
     header.pixelsWide = r.i32();
     header.verticalDpi = r.optF64();
     header.colourSpaceName = r.optText();
+    if (!r.ok() || !sensibleSide(header.pixelsHigh) || !sensibleSide(header.pixelsWide)
+        || !sensibleDpi(header.verticalDpi)
+        || (header.colourSpaceName && !isKnownColourSpaceName(*header.colourSpaceName)))
+        return false;
     if (!r.u8())
         return r.atEnd();
     ImageDetails d;
@@ -171,7 +245,10 @@ bool readHeader(Reader& r, ImageHeader& header, ImageDetails* details)
     d.verticalDpi = r.optF64();
     d.conflictingExifDpi = r.optF64();
     d.hasProfile = r.u8() != 0;
-    d.profileDescription = r.text();
+    const std::string description = r.text();
+    if (description.size() > 4 * maxNameBytes)
+        return false;
+    d.profileDescription = printableText(description);
     const uint8_t model = r.u8();
     if (model > static_cast<uint8_t>(ColourModel::Other))
         return false;
@@ -179,7 +256,9 @@ bool readHeader(Reader& r, ImageHeader& header, ImageDetails* details)
     d.bitsPerSample = r.optI32();
     d.alpha = r.u8() != 0;
     d.pages = r.optI32();
-    if (!r.atEnd())
+    if (!r.atEnd() || !sensibleDpi(d.horizontalDpi) || !sensibleDpi(d.verticalDpi) || !sensibleDpi(d.conflictingExifDpi)
+        || (d.bitsPerSample && (*d.bitsPerSample < 1 || *d.bitsPerSample > 128))
+        || (d.pages && (*d.pages < 0 || *d.pages > 1'000'000)))
         return false;
     if (details)
         *details = d;
@@ -194,13 +273,13 @@ void writePreview(Writer& w, const Preview& preview)
     w.bytes(preview.pixels.data(), preview.pixels.size());
 }
 
-bool readPreview(Reader& r, Preview& preview)
+bool readPreview(Reader& r, Preview& preview, int32_t width, int32_t height)
 {
     preview.width = r.i32();
     preview.height = r.i32();
     preview.bands = r.i32();
-    if (!r.ok() || preview.width < 0 || preview.height < 0 || preview.width > maxPreviewSide
-        || preview.height > maxPreviewSide || (preview.bands != 3 && preview.bands != 4))
+    if (!r.ok() || preview.width < 0 || preview.height < 0 || preview.width > std::min(width, maxPreviewSide)
+        || preview.height > std::min(height, maxPreviewSide) || (preview.bands != 3 && preview.bands != 4))
         return false;
     const size_t size = size_t(preview.width) * size_t(preview.height) * size_t(preview.bands);
     const unsigned char* pixels = r.bytes(size);
@@ -220,11 +299,17 @@ void writeSuffixes(Writer& w, const std::vector<std::string>& suffixes)
 bool readSuffixes(Reader& r, std::vector<std::string>& suffixes)
 {
     const int32_t count = r.i32();
-    if (count < 0 || count > 10000)
+    if (count < 0 || size_t(count) > maxSuffixes)
         return false;
     suffixes.clear();
-    for (int32_t i = 0; i < count && r.ok(); ++i)
-        suffixes.push_back(r.text());
+    for (int32_t i = 0; i < count && r.ok(); ++i) {
+        std::string suffix = r.text();
+        // Lower-case letters and digits only: they become file-name filters.
+        if (suffix.empty() || suffix.size() > 16
+            || !std::all_of(suffix.begin(), suffix.end(), [](char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }))
+            return false;
+        suffixes.push_back(std::move(suffix));
+    }
     return r.atEnd();
 }
 
@@ -244,37 +329,31 @@ bool writeAll(int socket, const unsigned char* data, size_t size)
     return true;
 }
 
-bool readAll(int socket, unsigned char* data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::recv(socket, data, size, 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
-bool sendRequest(int socket, const Request& request, int fileDescriptor)
+namespace {
+
+// One message with up to two descriptors attached to its first byte.
+bool sendWithDescriptors(int socket, const void* data, size_t size, std::initializer_list<int> descriptors)
 {
-    iovec io{const_cast<Request*>(&request), sizeof request};
+    iovec io{const_cast<void*>(data), size};
     msghdr message{};
     message.msg_iov = &io;
     message.msg_iovlen = 1;
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
-    if (fileDescriptor >= 0) {
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * 2)] = {};
+    int fds[2];
+    size_t count = 0;
+    for (int fd : descriptors)
+        if (fd >= 0 && count < 2)
+            fds[count++] = fd;
+    if (count > 0) {
         message.msg_control = control;
-        message.msg_controllen = sizeof control;
+        message.msg_controllen = CMSG_SPACE(sizeof(int) * count);
         cmsghdr* c = CMSG_FIRSTHDR(&message);
         c->cmsg_level = SOL_SOCKET;
         c->cmsg_type = SCM_RIGHTS;
-        c->cmsg_len = CMSG_LEN(sizeof(int));
-        std::memcpy(CMSG_DATA(c), &fileDescriptor, sizeof(int));
+        c->cmsg_len = CMSG_LEN(sizeof(int) * count);
+        std::memcpy(CMSG_DATA(c), fds, sizeof(int) * count);
     }
     ssize_t n;
     do
@@ -282,26 +361,14 @@ bool sendRequest(int socket, const Request& request, int fileDescriptor)
     while (n < 0 && errno == EINTR);
     if (n <= 0)
         return false;
-    // The descriptor went with the first byte; the rest is plain data.
-    return writeAll(socket, reinterpret_cast<const unsigned char*>(&request) + n, sizeof request - size_t(n));
+    // The descriptors went with the first bytes; the rest is plain data.
+    return writeAll(socket, static_cast<const unsigned char*>(data) + n, size - size_t(n));
 }
 
-bool receiveRequest(int socket, Request& request, int& fileDescriptor)
+// The descriptors that came with one message, in order; on a truncated
+// control message every one that arrived is closed and false returned.
+bool takeDescriptors(msghdr& message, std::vector<int>& out)
 {
-    fileDescriptor = -1;
-    iovec io{&request, sizeof request};
-    msghdr message{};
-    message.msg_iov = &io;
-    message.msg_iovlen = 1;
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * 4)] = {};
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    ssize_t n;
-    do
-        n = ::recvmsg(socket, &message, MSG_CMSG_CLOEXEC);
-    while (n < 0 && errno == EINTR);
-    if (n <= 0)
-        return false;
     for (cmsghdr* c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
         if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_RIGHTS)
             continue;
@@ -309,34 +376,110 @@ bool receiveRequest(int socket, Request& request, int& fileDescriptor)
         for (size_t i = 0; i < count; ++i) {
             int fd = -1;
             std::memcpy(&fd, CMSG_DATA(c) + i * sizeof(int), sizeof(int));
-            if (fileDescriptor < 0)
-                fileDescriptor = fd;
-            else
-                ::close(fd); // only one is ever expected
+            out.push_back(fd);
         }
     }
     if (message.msg_flags & MSG_CTRUNC) {
-        if (fileDescriptor >= 0)
-            ::close(fileDescriptor);
-        fileDescriptor = -1;
-        return false;
-    }
-    if (!readAll(socket, reinterpret_cast<unsigned char*>(&request) + n, sizeof request - size_t(n))) {
-        if (fileDescriptor >= 0)
-            ::close(fileDescriptor);
-        fileDescriptor = -1;
+        for (int fd : out)
+            ::close(fd);
+        out.clear();
         return false;
     }
     return true;
 }
 
-bool sendReply(int socket, const std::vector<unsigned char>& payload, bool retiring)
+// Receives exactly `size` bytes, the descriptors that come with them
+// collected (close-on-exec); `timeoutMs` < 0 waits as long as it takes.
+bool receiveWithDescriptors(int socket, void* data, size_t size, std::vector<int>& descriptors, int timeoutMs)
 {
-    unsigned char start[5];
-    const uint32_t size = static_cast<uint32_t>(payload.size());
-    std::memcpy(start, &size, sizeof size);
-    start[4] = retiring ? 1 : 0;
-    return writeAll(socket, start, sizeof start) && writeAll(socket, payload.data(), payload.size());
+    auto* at = static_cast<unsigned char*>(data);
+    bool ok = true;
+    while (size > 0 && ok) {
+        if (timeoutMs >= 0) {
+            pollfd p{socket, POLLIN, 0};
+            int ready;
+            do
+                ready = ::poll(&p, 1, timeoutMs);
+            while (ready < 0 && errno == EINTR);
+            if (ready <= 0) {
+                ok = false;
+                break;
+            }
+        }
+        iovec io{at, size};
+        msghdr message{};
+        message.msg_iov = &io;
+        message.msg_iovlen = 1;
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * 4)] = {};
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        ssize_t n;
+        do
+            n = ::recvmsg(socket, &message, MSG_CMSG_CLOEXEC);
+        while (n < 0 && errno == EINTR);
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        ok = takeDescriptors(message, descriptors);
+        at += n;
+        size -= size_t(n);
+    }
+    if (!ok) {
+        for (int fd : descriptors)
+            ::close(fd);
+        descriptors.clear();
+    }
+    return ok;
+}
+
+} // namespace
+
+bool sendRequest(int socket, const Request& request, int answerSocket, int fileDescriptor)
+{
+    return sendWithDescriptors(socket, &request, sizeof request, {answerSocket, fileDescriptor});
+}
+
+bool receiveRequest(int socket, Request& request, int& answerSocket, int& fileDescriptor)
+{
+    answerSocket = fileDescriptor = -1;
+    std::vector<int> descriptors;
+    if (!receiveWithDescriptors(socket, &request, sizeof request, descriptors, -1))
+        return false;
+    for (size_t i = 2; i < descriptors.size(); ++i)
+        ::close(descriptors[i]);
+    if (descriptors.empty())
+        return false;
+    answerSocket = descriptors[0];
+    fileDescriptor = descriptors.size() > 1 ? descriptors[1] : -1;
+    return true;
+}
+
+bool sendStarted(int socket, uint32_t number, int pidfd)
+{
+    return sendWithDescriptors(socket, &number, sizeof number, {pidfd});
+}
+
+bool receiveStarted(int socket, uint32_t& number, int& pidfd, int timeoutMs)
+{
+    pidfd = -1;
+    std::vector<int> descriptors;
+    if (!receiveWithDescriptors(socket, &number, sizeof number, descriptors, timeoutMs))
+        return false;
+    for (size_t i = 1; i < descriptors.size(); ++i)
+        ::close(descriptors[i]);
+    if (!descriptors.empty())
+        pidfd = descriptors[0];
+    return true;
+}
+
+bool sendReply(int socket, uint32_t number, const std::vector<unsigned char>& payload)
+{
+    const ReplyStart start{number, static_cast<uint32_t>(payload.size())};
+    std::vector<unsigned char> frame(sizeof start + payload.size());
+    std::memcpy(frame.data(), &start, sizeof start);
+    std::copy(payload.begin(), payload.end(), frame.begin() + sizeof start);
+    return writeAll(socket, frame.data(), frame.size());
 }
 
 } // namespace quorvel::platform::loader

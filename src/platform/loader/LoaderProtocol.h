@@ -4,10 +4,13 @@
 // (quorvel-loader), over a stream socket pair. No Qt and no libvips here:
 // both sides share it.
 //
-// Request: one fixed-size Request, with the image file's open descriptor
-// attached (SCM_RIGHTS) for the kinds that read a file. Reply: a 32-bit
-// length, a byte that is 1 when the helper ends after this reply (it has
-// grown too large), then `length` bytes written with Writer, read with Reader.
+// The program talks to one long-lived process (the zygote), which reads no
+// file: each request goes to it with a fresh socket for the answer and the
+// image file's open descriptor attached (SCM_RIGHTS). The zygote forks a
+// child for it, hands back a descriptor for that child (a pidfd), and the
+// child confines itself, reads that one file, answers on its socket and
+// exits. Reply: a ReplyStart echoing the request's number and giving the
+// length, then `length` bytes written with Writer, read with Reader.
 
 #include "check/ImageDetails.h"
 #include "check/ImageMeasure.h"
@@ -30,16 +33,36 @@ struct Request {
     RequestKind kind = RequestKind::Header;
     int32_t width = 0; // the preview's bounds
     int32_t height = 0;
-    uint32_t reserved = 0;
+    uint32_t number = 0; // echoed in the reply
+};
+
+struct ReplyStart {
+    uint32_t number = 0;
+    uint32_t length = 0;
 };
 
 // The byte the helper sends once, when it has confined itself and waits
 // for requests.
 inline constexpr unsigned char readyByte = 'R';
 
-// The largest reply either side accepts: a preview of 4096 x 4096 RGBA and change.
+// The largest reply either side accepts: a preview of 4096 x 4096 RGBA and
+// change; anything else is small.
 inline constexpr uint32_t maxReplyBytes = 4096u * 4096u * 4u + 4096u;
+inline constexpr uint32_t maxSmallReplyBytes = 256u * 1024u;
 inline constexpr int32_t maxPreviewSide = 4096;
+// Bounds of what a reply may claim about an image.
+inline constexpr int32_t maxImageSide = 10'000'000;
+inline constexpr size_t maxNameBytes = 256;
+inline constexpr size_t maxSuffixes = 1000;
+
+// The colour-space names a helper may report; any other name makes the
+// reply malformed.
+bool isKnownColourSpaceName(const std::string& name);
+
+// `text` fit for a line of output: valid UTF-8 (anything else becomes '?'),
+// control characters (C0, DEL and C1) replaced by spaces, at most `limit`
+// bytes.
+std::string printableText(const std::string& text, size_t limit = maxNameBytes);
 
 // Pixels, rows of width * bands bytes, bands 3 (RGB) or 4 (RGBA).
 struct Preview {
@@ -90,20 +113,34 @@ private:
 };
 
 void writeHeader(Writer& w, const ImageHeader& header, const ImageDetails* details);
-// False when the reply is malformed.
+// False when the reply is malformed or claims what no image has (sides,
+// resolution, depth or page count out of range, an unknown colour space);
+// the profile description comes out printable.
 bool readHeader(Reader& r, ImageHeader& header, ImageDetails* details);
 
 void writePreview(Writer& w, const Preview& preview);
-bool readPreview(Reader& r, Preview& preview);
+// False unless the preview fits within width x height.
+bool readPreview(Reader& r, Preview& preview, int32_t width = maxPreviewSide, int32_t height = maxPreviewSide);
 
 void writeSuffixes(Writer& w, const std::vector<std::string>& suffixes);
 bool readSuffixes(Reader& r, std::vector<std::string>& suffixes);
 
 // Blocking I/O on the socket; false on any failure or end of stream. Writes
 // never raise SIGPIPE.
-bool sendRequest(int socket, const Request& request, int fileDescriptor /* -1 for none */);
-// The request and the descriptor that came with it (-1 when none did).
-bool receiveRequest(int socket, Request& request, int& fileDescriptor);
-bool sendReply(int socket, const std::vector<unsigned char>& payload, bool retiring = false);
+
+// To the zygote: the request, the socket the child answers on and the image
+// (-1 for none).
+bool sendRequest(int socket, const Request& request, int answerSocket, int fileDescriptor);
+// The request and the descriptors that came with it (-1 when none did); any
+// further descriptor is closed, and a request without an answer socket is
+// refused.
+bool receiveRequest(int socket, Request& request, int& answerSocket, int& fileDescriptor);
+// From the zygote: the request's number and the child's pidfd (-1 when it
+// could not start one).
+bool sendStarted(int socket, uint32_t number, int pidfd);
+bool receiveStarted(int socket, uint32_t& number, int& pidfd, int timeoutMs);
+
+// From the child: one reply.
+bool sendReply(int socket, uint32_t number, const std::vector<unsigned char>& payload);
 
 } // namespace quorvel::platform::loader

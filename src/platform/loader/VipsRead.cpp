@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 #include <set>
 #include <string_view>
@@ -91,14 +92,6 @@ std::optional<double> vipsVerticalDpi(VipsImage* image)
     return header::exifVerticalDpi(static_cast<const unsigned char*>(data), size);
 }
 
-// libvips opens what the descriptor holds through its /proc entry: every
-// loader, ImageMagick's included, reads a named file, and the entry names
-// the very file the program opened, whatever its path has become since.
-std::string descriptorName(int fd)
-{
-    return "/proc/self/fd/" + std::to_string(fd);
-}
-
 // Enough for every loader's signature. Letting libvips sniff the whole file
 // instead would let the loaders that look for a first line read to the end
 // of a file that has none: minutes for 4 GB of zeros.
@@ -127,8 +120,8 @@ std::string nicknameOf(const char* className)
     return nickname;
 }
 
-// The file loader ("jp2kload", "magickload") for the file open on `fd`,
-// chosen from its first bytes by the loaders that read a source or a
+// The loader ("jp2kload_source", "magickload_buffer") for the file open on
+// `fd`, chosen from its first bytes by the loaders that read a source or a
 // buffer; empty when none recognises them, or the one that does is blocked.
 std::string fileLoaderFor(int fd)
 {
@@ -147,12 +140,7 @@ std::string fileLoaderFor(int fd)
     vips_error_clear();
     if (!found || isBlocked(found))
         return {};
-    std::string nickname = nicknameOf(found);
-    for (const std::string_view variant : {"_source", "_buffer"}) {
-        if (nickname.ends_with(variant))
-            nickname.erase(nickname.size() - variant.size());
-    }
-    return vips_type_find("VipsOperation", nickname.c_str()) ? nickname : std::string();
+    return nicknameOf(found);
 }
 
 // libvips' own account of a failure, on standard error when asked for with
@@ -165,16 +153,50 @@ void traceAndClearError(const char* what)
     vips_error_clear();
 }
 
-// Loads the header of `name` through that loader, without asking every
-// other loader about the whole file again.
-VipsImage* loadWith(const std::string& loader, const std::string& name)
+// A buffer loader holds the whole file; no image this program checks is
+// larger, and the address-space limit stops it first anyway.
+constexpr off_t maxBufferedFile = off_t(768) << 20;
+
+// The whole file open on `fd`, read through the descriptor; null when it
+// cannot be read or is too large.
+VipsBlob* readWhole(int fd)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || info.st_size <= 0 || info.st_size > maxBufferedFile)
+        return nullptr;
+    auto* data = static_cast<unsigned char*>(g_try_malloc(size_t(info.st_size)));
+    if (!data)
+        return nullptr;
+    size_t at = 0;
+    while (at < size_t(info.st_size)) {
+        const ssize_t n = ::pread(fd, data + at, size_t(info.st_size) - at, off_t(at));
+        if (n <= 0)
+            break;
+        at += size_t(n);
+    }
+    return vips_blob_new(reinterpret_cast<VipsCallbackFn>(g_free), data, at);
+}
+
+// Loads the header of the file open on `fd` through that loader, from the
+// descriptor (never by reopening a path), without asking every other loader
+// about the whole file again.
+VipsImage* loadWith(const std::string& loader, int fd)
 {
     VipsOperation* operation = vips_operation_new(loader.c_str());
     if (!operation)
         return nullptr;
     VipsImage* image = nullptr;
-    if (vips_object_set(VIPS_OBJECT(operation), "filename", name.c_str(), "access", VIPS_ACCESS_SEQUENTIAL, nullptr) == 0
-        && vips_cache_operation_buildp(&operation) == 0)
+    int status = -1;
+    if (loader.ends_with("_source")) {
+        if (VipsSource* source = vips_source_new_from_descriptor(fd)) {
+            status = vips_object_set(VIPS_OBJECT(operation), "source", source, "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
+            g_object_unref(source);
+        }
+    } else if (VipsBlob* blob = readWhole(fd)) {
+        status = vips_object_set(VIPS_OBJECT(operation), "buffer", blob, "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
+        vips_area_unref(VIPS_AREA(blob));
+    }
+    if (status == 0 && vips_cache_operation_buildp(&operation) == 0)
         g_object_get(operation, "out", &image, nullptr);
     vips_object_unref_outputs(VIPS_OBJECT(operation));
     g_object_unref(operation);
@@ -232,20 +254,21 @@ void startVips()
     vips_block_untrusted_set(false);
     for (const char* name : textLoaders)
         vips_operation_block_set(name, true);
-    // Loaders that start libraries of their own, which read configuration
-    // and module files, do so now, before the process is confined.
-    // A 1 x 1 BMP, which only ImageMagick's loader reads.
+}
+
+void primeLoaders()
+{
+    // ImageMagick reads its configuration and looks through all its coder
+    // modules the first time it is asked about a file: done once here, every
+    // child forked later starts with it done. A 1 x 1 BMP, which only
+    // ImageMagick's loader reads.
     static const unsigned char tinyBmp[] = {
         'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0,
         0, 0, 0, 0, 4, 0, 0, 0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 255, 255, 0};
-    if (VipsImage* image = vips_image_new_from_buffer(tinyBmp, sizeof tinyBmp, "", nullptr)) {
-        VipsImage* pixels = nullptr;
-        if (vips_copy(image, &pixels, nullptr) == 0 && vips_image_wio_input(pixels) == 0)
-            g_object_unref(pixels);
-        else if (pixels)
-            g_object_unref(pixels);
+    // Its header only: decoding pixels would start worker threads, which a
+    // forked child would not have but would wait for.
+    if (VipsImage* image = vips_image_new_from_buffer(tinyBmp, sizeof tinyBmp, "", nullptr))
         g_object_unref(image);
-    }
     vips_error_clear();
 }
 
@@ -257,7 +280,7 @@ ImageHeader readVipsHeader(int fd, ImageDetails* details)
         header.unreadableReason = UnreadableReason::NotAnImage;
         return header;
     }
-    VipsImage* image = loadWith(loader, descriptorName(fd));
+    VipsImage* image = loadWith(loader, fd);
     if (!image) {
         traceAndClearError("header");
         header.unreadableReason = UnreadableReason::Damaged;
@@ -289,7 +312,7 @@ bool makeVipsPreview(int fd, int width, int height, Preview& preview)
         return made;
     }
     const std::string loader = fileLoaderFor(fd);
-    VipsImage* header = loader.empty() ? nullptr : loadWith(loader, descriptorName(fd));
+    VipsImage* header = loader.empty() ? nullptr : loadWith(loader, fd);
     if (!header) {
         traceAndClearError("preview");
         return false;
@@ -301,7 +324,7 @@ bool makeVipsPreview(int fd, int width, int height, Preview& preview)
     }
     VipsImage* thumb = nullptr;
     int status = 0;
-    if (loader == "magickload") {
+    if (loader.starts_with("magickload")) {
         // No shrink-on-load there: the loaded image shrinks as it decodes.
         status = vips_thumbnail_image(header, &thumb, width, "height", height, "size", VIPS_SIZE_DOWN, nullptr);
     } else if (VipsSource* source = vips_source_new_from_descriptor(fd)) {

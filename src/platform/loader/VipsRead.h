@@ -12,8 +12,12 @@
 namespace quorvel::platform::loader {
 
 // Starts libvips with all loaders but those that would take any text file
-// for an image, and wakes the loaders that need files of their own to start.
+// for an image.
 void startVips();
+
+// Wakes the loaders that read files of their own to start (ImageMagick's),
+// so that the processes forked afterwards need not.
+void primeLoaders();
 
 // Reads only the header (and, with `details`, the details) of the image
 // open on `fd`; a resolution only where the file itself recorded one.
