@@ -271,6 +271,31 @@ TEST_F(InspectTool, ASettingsPrintChecksApplyAndOptionsReplaceThem)
     EXPECT_TRUE(report.out.contains("\tprofile: no embedded profile\n")) << report.out.toStdString();
 }
 
+TEST_F(InspectTool, InkLimitReadsEveryPixelOfCmykFilesOnly)
+{
+    // Every sample 128 of 255: 200.8 % of total ink everywhere.
+    struct Case {
+        const char* limit;
+        int code;
+        const char* verdict;
+    };
+    for (const Case& c : {Case{"250", 0, "pass"}, Case{"200", 1, "fail"}}) {
+        SCOPED_TRACE(c.limit);
+        const ToolRun r = run({QStringLiteral("--format"), QStringLiteral("json"), QStringLiteral("--ink-limit"),
+                               QString::fromLatin1(c.limit), cmyk300, rgb72});
+        EXPECT_EQ(r.code, c.code) << r.err.toStdString();
+        const QJsonObject document = QJsonDocument::fromJson(r.out).object();
+        EXPECT_EQ(schema().validate(document), QStringList()) << r.out.toStdString();
+        const QJsonValue cmyk = document[QLatin1String("files")][0][QLatin1String("verdict")][QLatin1String("print_checks")];
+        EXPECT_EQ(cmyk[QLatin1String("ink")].toString(), QLatin1String(c.verdict));
+        EXPECT_NEAR(cmyk[QLatin1String("ink_figures")][QLatin1String("maximum_percent")].toDouble(), 200.78, 0.01);
+        EXPECT_NEAR(cmyk[QLatin1String("ink_figures")][QLatin1String("percentile_99_9_percent")].toDouble(), 200.78, 0.01);
+        const QJsonValue rgb = document[QLatin1String("files")][1][QLatin1String("verdict")][QLatin1String("print_checks")];
+        EXPECT_EQ(rgb[QLatin1String("ink")].toString(), QStringLiteral("not-applicable"));
+        EXPECT_TRUE(rgb[QLatin1String("ink_figures")].isNull());
+    }
+}
+
 TEST_F(InspectTool, FoldersWalkInAStableOrderAndLinkLoopsEnd)
 {
     QDir root(dir.filePath(QStringLiteral("tree")));

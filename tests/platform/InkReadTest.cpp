@@ -1,5 +1,6 @@
 // Total ink read from the pixels themselves, at full resolution: the same
 // figures from an 8- and a 16-bit TIFF and from an (inverted) Adobe CMYK JPEG.
+#include "platform/header/ImageFileReader.h"
 #include "platform/loader/InkRead.h"
 
 #include <QFile>
@@ -82,6 +83,34 @@ TEST(InkRead, TheSameFiguresFromTiffsAndAnAdobeCmykJpeg)
     notAnImage.write("no pixels here");
     notAnImage.close();
     EXPECT_EQ(readFile(notAnImage.fileName()).result, InkResult::Unreadable);
+}
+
+// The same figures through the confined helper, as the program asks for them.
+TEST(InkRead, ThroughTheHelperAsTheProgramAsks)
+{
+    if (VIPS_INIT("ink_read_tests") != 0)
+        GTEST_SKIP() << "libvips would not start";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const vips::VImage image = patchedCmyk();
+    const std::string tiff = dir.filePath(QStringLiteral("ink.tif")).toStdString();
+    const std::string jpeg = dir.filePath(QStringLiteral("ink.jpg")).toStdString();
+    const std::string rgb = dir.filePath(QStringLiteral("rgb.png")).toStdString();
+    image.tiffsave(tiff.c_str());
+    image.jpegsave(jpeg.c_str(), vips::VImage::option()->set("Q", 100));
+    vips::VImage::black(20, 10, vips::VImage::option()->set("bands", 3)).pngsave(rgb.c_str());
+
+    const platform::ImageFileReader reader;
+    for (const std::string& path : {tiff, jpeg}) {
+        SCOPED_TRACE(path);
+        const std::optional<InkStatistics> ink = reader.readInk(path);
+        ASSERT_TRUE(ink);
+        EXPECT_EQ(ink->pixels(), 700000u);
+        EXPECT_NEAR(*ink->maximumPercent(), 320.0, 0.5);
+        EXPECT_EQ(ink->pixelsAbove(300), 576u);
+    }
+    EXPECT_FALSE(reader.readInk(rgb));
+    EXPECT_FALSE(reader.readInk(dir.filePath(QStringLiteral("missing.tif")).toStdString()));
 }
 
 } // namespace
