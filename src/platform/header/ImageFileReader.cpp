@@ -70,7 +70,8 @@ ImageHeader readNative(Format format, header::HeaderFile& file, ImageDetails* de
     return {};
 }
 
-ImageHeader readWith(const std::string& path, ImageDetails* details)
+// `throughHelper` is set when the file went to the loader helper.
+ImageHeader readWith(const std::string& path, ImageDetails* details, bool* throughHelper = nullptr)
 {
     UnreadableReason why = UnreadableReason::None;
     const std::unique_ptr<header::HeaderFile> file = header::HeaderFile::open(path, &why);
@@ -79,6 +80,8 @@ ImageHeader readWith(const std::string& path, ImageDetails* details)
     unsigned char start[20];
     const size_t n = file->readAt(0, start, sizeof start);
     const Format format = sniff(start, n);
+    if (throughHelper)
+        *throughHelper = format == Format::Other;
     ImageHeader header = format == Format::Other ? header::readVipsHeader(*file, path, details)
                                                  : readNative(format, *file, details);
     // A format that was recognised but not read is damaged; bytes that no
@@ -97,10 +100,12 @@ ImageHeader ImageFileReader::readHeader(const std::string& path) const
 
 ImageHeader ImageFileReader::readHeaderAndDetails(const std::string& path, ImageDetails& details) const
 {
-    ImageHeader header = readWith(path, &details);
-    // A reader that gave no answer in time would not answer a second time
-    // either: the window would wait twice as long for nothing.
-    if (!header.readable && header.unreadableReason != UnreadableReason::TimedOut) {
+    bool throughHelper = false;
+    ImageHeader header = readWith(path, &details, &throughHelper);
+    // The helper reads the header and the details in one go, in a child of
+    // its own: a file that brought it down or made it wait would only do it
+    // again, and the window would wait twice for nothing.
+    if (!header.readable && !throughHelper) {
         // Reading the details must never cost the measure: whatever failed,
         // the file gets the plain reading's result.
         details = ImageDetails{};

@@ -472,6 +472,8 @@ public:
         gone.swap(m_zygote);
     }
 
+    uint32_t requestsSent() const { return m_numbers.load(); }
+
     int running()
     {
         std::lock_guard lock(m_mutex);
@@ -659,6 +661,11 @@ void stopIdleHelpers()
 int runningHelperRequests()
 {
     return Pool::instance().running();
+}
+
+uint32_t helperRequestsSent()
+{
+    return Pool::instance().requestsSent();
 }
 
 InteractiveRequests::InteractiveRequests()

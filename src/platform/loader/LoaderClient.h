@@ -48,6 +48,8 @@ void setHelperTimeouts(HelperTimeouts timeouts);
 void stopIdleHelpers();
 // Requests now running in children.
 int runningHelperRequests();
+// Requests handed to children so far: how often files were read.
+uint32_t helperRequestsSent();
 
 // While one lives, the requests of this thread are interactive (a check the
 // user is waiting for): they may take the child kept for them when
