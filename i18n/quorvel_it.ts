@@ -17,6 +17,81 @@
     </message>
 </context>
 <context>
+    <name>Demands</name>
+    <message>
+        <source>print size</source>
+        <translation>formato di stampa</translation>
+    </message>
+    <message>
+        <source>ink</source>
+        <translation>inchiostro</translation>
+    </message>
+    <message>
+        <source>profile</source>
+        <translation>profilo</translation>
+    </message>
+    <message>
+        <source>transparency</source>
+        <translation>trasparenza</translation>
+    </message>
+    <message>
+        <source>extra channels</source>
+        <translation>canali aggiuntivi</translation>
+    </message>
+    <message>
+        <source>%1 x %2 mm</source>
+        <translation>%1 x %2 mm</translation>
+    </message>
+    <message>
+        <source>%1 + %2 mm bleed</source>
+        <translation>%1 + %2 mm di abbondanza</translation>
+    </message>
+    <message>
+        <source>ink limit %1 %</source>
+        <translation>limite d&apos;inchiostro %1 %</translation>
+    </message>
+    <message>
+        <source>an embedded profile</source>
+        <translation>un profilo incorporato</translation>
+    </message>
+    <message>
+        <source>profile containing “%1”</source>
+        <translation>profilo contenente “%1”</translation>
+    </message>
+    <message>
+        <source>no transparency</source>
+        <translation>nessuna trasparenza</translation>
+    </message>
+    <message>
+        <source>no extra channels</source>
+        <translation>nessun canale aggiuntivo</translation>
+    </message>
+    <message>
+        <source>needs %1 x %2 px for %3 at %4 dpi, has %5 x %6</source>
+        <translation>servono %1 x %2 px per %3 a %4 dpi, ne ha %5 x %6</translation>
+    </message>
+    <message>
+        <source>%1 mm² above %2 % total ink (maximum %3 %, 99.9th percentile %4 %)</source>
+        <translation>%1 mm² oltre il %2 % di inchiostro totale (massimo %3 %, 99,9° percentile %4 %)</translation>
+    </message>
+    <message>
+        <source>no embedded profile</source>
+        <translation>nessun profilo incorporato</translation>
+    </message>
+    <message>
+        <source>profile “%1” does not contain “%2”</source>
+        <translation>il profilo “%1” non contiene “%2”</translation>
+    </message>
+    <message>
+        <source>has an alpha channel</source>
+        <translation>ha un canale alfa</translation>
+    </message>
+    <message>
+        <source>extra channels: %1</source>
+        <translation>canali aggiuntivi: %1</translation>
+    </message>
+</context>
+<context>
     <name>Details</name>
     <message>
         <source>TIFF tags</source>
@@ -456,6 +531,90 @@
         <source>Resolution required in dpi</source>
         <translation>Risoluzione richiesta in dpi</translation>
     </message>
+    <message>
+        <source>Print checks</source>
+        <translation>Controlli di stampa</translation>
+    </message>
+    <message>
+        <source>Print si&amp;ze:</source>
+        <translation>&amp;Formato di stampa:</translation>
+    </message>
+    <message>
+        <source>Check the print size</source>
+        <translation>Controlla il formato di stampa</translation>
+    </message>
+    <message>
+        <source>Trim size</source>
+        <translation>Formato rifilato</translation>
+    </message>
+    <message>
+        <source>A named size, or width x height in millimetres, e.g. 210x297mm</source>
+        <translation>Un formato per nome, oppure larghezza x altezza in millimetri, per es. 210x297mm</translation>
+    </message>
+    <message>
+        <source> mm bleed</source>
+        <translation> mm di abbondanza</translation>
+    </message>
+    <message>
+        <source>Bleed per side in millimetres</source>
+        <translation>Abbondanza per lato in millimetri</translation>
+    </message>
+    <message>
+        <source>Total &amp;ink limit:</source>
+        <translation>Limite d&apos;&amp;inchiostro totale:</translation>
+    </message>
+    <message>
+        <source>Check the total ink</source>
+        <translation>Controlla l&apos;inchiostro totale</translation>
+    </message>
+    <message>
+        <source> %</source>
+        <translation> %</translation>
+    </message>
+    <message>
+        <source>Total ink limit in percent</source>
+        <translation>Limite d&apos;inchiostro totale in percentuale</translation>
+    </message>
+    <message>
+        <source> mm² allowed</source>
+        <translation> mm² ammessi</translation>
+    </message>
+    <message>
+        <source>Area allowed above the ink limit in square millimetres</source>
+        <translation>Area ammessa oltre il limite d&apos;inchiostro, in millimetri quadrati</translation>
+    </message>
+    <message>
+        <source>Embedded &amp;profile, containing:</source>
+        <translation>&amp;Profilo incorporato, contenente:</translation>
+    </message>
+    <message>
+        <source>Require an embedded profile</source>
+        <translation>Richiedi un profilo incorporato</translation>
+    </message>
+    <message>
+        <source>any description</source>
+        <translation>qualsiasi descrizione</translation>
+    </message>
+    <message>
+        <source>Text the profile description must contain</source>
+        <translation>Testo che la descrizione del profilo deve contenere</translation>
+    </message>
+    <message>
+        <source>No &amp;transparency</source>
+        <translation>Nessuna &amp;trasparenza</translation>
+    </message>
+    <message>
+        <source>No transparency</source>
+        <translation>Nessuna trasparenza</translation>
+    </message>
+    <message>
+        <source>No e&amp;xtra channels</source>
+        <translation>Nessun canale &amp;aggiuntivo</translation>
+    </message>
+    <message>
+        <source>No extra channels</source>
+        <translation>Nessun canale aggiuntivo</translation>
+    </message>
 </context>
 <context>
     <name>QMessageBox</name>
@@ -550,6 +709,14 @@ Corrette: %1</translation>
 Error: %1</source>
         <translation>
 Errate: %1</translation>
+    </message>
+    <message>
+        <source>Print checks: %1
+
+</source>
+        <translation>Controlli di stampa: %1
+
+</translation>
     </message>
 </context>
 <context>
@@ -978,6 +1145,10 @@ Errate: %1</translation>
             <numerusform>, %n ancora in lettura</numerusform>
         </translation>
     </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -1042,6 +1213,42 @@ Errate: %1</translation>
     <message>
         <source>Result</source>
         <translation>Risultato</translation>
+    </message>
+    <message>
+        <source>%1 × %2 mm</source>
+        <translation>%1 × %2 mm</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>nessuno</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>sì</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>no</translation>
+    </message>
+    <message>
+        <source>Print size</source>
+        <translation>Formato di stampa</translation>
+    </message>
+    <message>
+        <source>Total ink</source>
+        <translation>Inchiostro totale</translation>
+    </message>
+    <message>
+        <source>Profile</source>
+        <translation>Profilo</translation>
+    </message>
+    <message>
+        <source>Alpha</source>
+        <translation>Alfa</translation>
     </message>
 </context>
 <context>

@@ -125,7 +125,9 @@ int main(int argc, char** argv)
                                             [](const SetDpiResult& r) { return r.outcome.ok(); });
         return allWritten ? allPass : someFail;
     }
-    std::vector<InspectRecord> records = measureFiles(walk.files, reader, options.wantsDetails(), options.jobs);
+    const bool withDetails = options.wantsDetails() || (setting && demandsNeedDetails(setting->rules.demands));
+    const bool withInk = setting && setting->rules.demands.inkLimitPercent.has_value();
+    std::vector<InspectRecord> records = measureFiles(walk.files, reader, withDetails, options.jobs, withInk);
     if (setting)
         judgeAll(records, *setting);
 

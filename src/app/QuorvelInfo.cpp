@@ -170,6 +170,9 @@ void QuorvelInfo::checkImage(const QStringList& files)
     ui->quorWidth->setText(QString::number(measure.pixelsWide));
 
     const RuleControls rules = controls.ruleControls();
+    // The total ink is read in the background by the overview, never here.
+    if (m_overview && m_contatore < m_overview->rowCount() && m_overview->isMeasured(m_contatore))
+        record.ink = m_overview->record(m_contatore).ink;
     judgeRecord(record, rules);
     const Judgement& verdicts = *record.judgement;
     qCInfo(lcInspector).noquote() << QStringLiteral("SCELTA COLORE: %1").arg(rules.selectedRow);

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QSortFilterProxyModel>
 
@@ -84,6 +85,23 @@ void QuorvelInfo::connectOverviewOutlets()
     table->setSortingEnabled(true);
     table->installEventFilter(new TableKeys(table));
 
+    // The print checks' columns, hidden until asked for from the header's menu.
+    for (int column = BatchModel::firstOptionalColumn; column < BatchModel::ColumnCount; ++column)
+        header->setSectionHidden(column, true);
+    header->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header, &QWidget::customContextMenuRequested, this, [this, header](const QPoint& at) {
+        QMenu* menu = new QMenu(header);
+        menu->setObjectName(QStringLiteral("overviewColumnsMenu"));
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        for (int column = BatchModel::firstOptionalColumn; column < BatchModel::ColumnCount; ++column) {
+            QAction* action = menu->addAction(m_overview->headerData(column, Qt::Horizontal).toString());
+            action->setCheckable(true);
+            action->setChecked(!header->isSectionHidden(column));
+            connect(action, &QAction::toggled, header, [header, column](bool shown) { header->setSectionHidden(column, !shown); });
+        }
+        menu->popup(header->mapToGlobal(at));
+    });
+
     connect(ui->overviewFilter, &QComboBox::currentIndexChanged, this, [this](int shown) {
         static const QRegularExpression failing(QStringLiteral("^(fail|unreadable)$"));
         static const QRegularExpression passing(QStringLiteral("^pass$"));
@@ -93,6 +111,11 @@ void QuorvelInfo::connectOverviewOutlets()
         showBatchFile(m_overviewRows->mapToSource(index).row());
     });
     connect(m_overview, &BatchModel::countsChanged, this, &QuorvelInfo::showOverviewSummary);
+    // The current file's ink, read in the background, completes its banner.
+    connect(m_overview, &BatchModel::inkArrived, this, [this](int row) {
+        if (m_finestra && row == m_contatore && hasCurrentFile() && m_overview->rules())
+            showVerdictBanner(m_overview->record(row), *m_overview->rules(), m_overviewSetting);
+    });
     ui->overviewPages->setCurrentWidget(ui->welcomePage);
 
     // An add or a delete in the preferences changes the pop-up without a
@@ -131,6 +154,8 @@ void QuorvelInfo::describeSettingAgain()
     if (m_contatore >= 0 && m_contatore < m_nomideifiles->size() && m_measures) {
         const SettingControlsView controls = settingControls();
         ImageRecord record = m_measures->record(m_nomideifiles->at(m_contatore));
+        if (m_contatore < m_overview->rowCount() && m_overview->isMeasured(m_contatore))
+            record.ink = m_overview->record(m_contatore).ink; // read in the background, if at all
         const RuleControls rules = controls.ruleControls();
         judgeRecord(record, rules);
         showVerdictBanner(record, rules, controls.selectedTitle());

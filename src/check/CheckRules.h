@@ -1,6 +1,7 @@
 #pragma once
 
 #include "check/ColourClass.h"
+#include "check/PrintDemands.h"
 
 #include <cstdint>
 
@@ -11,6 +12,8 @@ struct RuleControls {
     int32_t selectedRow = -1;   // 0 CMYK, 1 RGB, 2 Grayscale, -1 none selected
     bool matrixEnabled = false; // a disabled colour choice never fails a colour
     int32_t sliderValue = 0;
+    // The applied setting's further demands; none unless the user set them.
+    PrintDemands demands{};
 };
 
 // Resolution on the vertical axis: pixels / points * 72 in single precision,

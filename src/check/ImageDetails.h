@@ -31,6 +31,9 @@ struct ImageDetails {
 
     std::optional<int> bitsPerSample;
     bool alpha = false;
+    // Channels beyond the colour model's and the alpha channel: spot colours
+    // and the like (layered documents, TIFF extra samples).
+    int extraChannels = 0;
     std::optional<int> pages; // absent where the format cannot say cheaply
     std::optional<int> layers; // layered formats only
 };

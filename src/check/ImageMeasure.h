@@ -1,6 +1,7 @@
 #pragma once
 
 #include "check/ColourClass.h"
+#include "check/InkStatistics.h"
 
 #include <cstdint>
 #include <optional>
@@ -55,6 +56,10 @@ public:
     // Details: the header and, in the same pass, the details of the file. A
     // reader that knows no details leaves them as they were.
     virtual ImageHeader readHeaderAndDetails(const std::string& path, ImageDetails&) const { return readHeader(path); }
+    // The total ink of a CMYK image, every pixel at full resolution (this
+    // decodes the whole image, unlike the rest). Absent when the pixels are
+    // not CMYK or cannot be read, and from a reader that cannot read pixels.
+    virtual std::optional<InkStatistics> readInk(const std::string&) const { return std::nullopt; }
 };
 
 // An unreadable file measures 0 x 0, no colour-space name, 0 points high.

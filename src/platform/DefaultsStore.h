@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
+#include <QVariantMap>
 
 #include <functional>
 
@@ -21,6 +23,28 @@ public:
     virtual void update(const QString& key, const std::function<QVariant(const QVariant&)>& change)
     {
         setValue(key, change(value(key)));
+    }
+    // The same for several keys read and written together: `values` holds
+    // the stored ones among `keys`; each of `keys` that `change` leaves in it
+    // is written.
+    virtual void updateTogether(const QStringList& keys, const std::function<void(QVariantMap& values)>& change)
+    {
+        writeTogether(keys, change);
+    }
+
+protected:
+    void writeTogether(const QStringList& keys, const std::function<void(QVariantMap& values)>& change)
+    {
+        QVariantMap values;
+        for (const QString& key : keys) {
+            if (contains(key))
+                values.insert(key, value(key));
+        }
+        change(values);
+        for (const QString& key : keys) {
+            if (values.contains(key))
+                setValue(key, values.value(key));
+        }
     }
 };
 

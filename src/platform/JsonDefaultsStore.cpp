@@ -141,7 +141,7 @@ void JsonDefaultsStore::setValue(const QString& key, const QVariant& value)
         qCWarning(lcPlatform).noquote() << "defaults could not be saved to" << m_settings->fileName();
 }
 
-void JsonDefaultsStore::update(const QString& key, const std::function<QVariant(const QVariant&)>& change)
+void JsonDefaultsStore::whileLocked(const std::function<void()>& work)
 {
     // The lock lives beside the file, so its folder must exist before the
     // first change; otherwise the very first write would go unlocked.
@@ -155,7 +155,18 @@ void JsonDefaultsStore::update(const QString& key, const std::function<QVariant(
     lock.setStaleLockTime(10000);
     if (!lock.tryLock(30000))
         qCWarning(lcPlatform).noquote() << "defaults changed without the lock beside" << m_settings->fileName();
-    setValue(key, change(value(key)));
+    work();
+}
+
+void JsonDefaultsStore::update(const QString& key, const std::function<QVariant(const QVariant&)>& change)
+{
+    whileLocked([&] { setValue(key, change(value(key))); });
+}
+
+void JsonDefaultsStore::updateTogether(const QStringList& keys,
+                                       const std::function<void(QVariantMap& values)>& change)
+{
+    whileLocked([&] { writeTogether(keys, change); });
 }
 
 QString JsonDefaultsStore::fileName() const

@@ -28,6 +28,7 @@ public:
     void setValue(const QString& key, const QVariant& value) override;
     // Holds a lock file beside the store from the read to the write.
     void update(const QString& key, const std::function<QVariant(const QVariant&)>& change) override;
+    void updateTogether(const QStringList& keys, const std::function<void(QVariantMap& values)>& change) override;
 
     QString fileName() const;
     // Where an unparsable file was moved; empty when none was.
@@ -39,6 +40,8 @@ public:
 private:
     void open(const QString& fileName);
     void refresh() const;
+    // Holds a lock file beside the store while `work` reads and writes.
+    void whileLocked(const std::function<void()>& work);
 
     std::unique_ptr<QSettings> m_settings;
     QString m_movedAside;

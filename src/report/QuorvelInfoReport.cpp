@@ -101,7 +101,9 @@ void QuorvelInfo::doReport()
     m_reportRunning = true;
     const std::optional<QList<ImageRecord>> records =
         inputs.files.isEmpty() ? std::optional<QList<ImageRecord>>(QList<ImageRecord>())
-                               : measureShowingProgress(m_finestra, inputs.files, *m_reader);
+                               : measureShowingProgress(m_finestra, inputs.files, *m_reader, 1000,
+                                                        demandsNeedDetails(inputs.controls.rules.demands),
+                                                        inputs.controls.rules.demands.inkLimitPercent.has_value());
     m_reportRunning = false;
     if (!records)
         return; // cancelled: no file

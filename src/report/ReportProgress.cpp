@@ -15,7 +15,7 @@
 namespace quorvel {
 
 std::optional<QList<ImageRecord>> measureShowingProgress(QWidget* parent, const QStringList& files,
-                                                          const ImageHeaderReader& reader, int showAfterMs)
+                                                          const ImageHeaderReader& reader, int showAfterMs, bool withDetails, bool withInk)
 {
     QProgressDialog progress(QCoreApplication::translate("Report", "Measuring the images…"),
                              QCoreApplication::translate("Report", "Cancel"), 0,
@@ -34,7 +34,7 @@ std::optional<QList<ImageRecord>> measureShowingProgress(QWidget* parent, const 
     const auto measure = [&](const QString& path) {
         if (stop.load(std::memory_order_relaxed))
             return ImageRecord{};
-        ImageRecord m = measureFile(path, reader);
+        ImageRecord m = measureFile(path, reader, withDetails, withInk);
         done.fetch_add(1, std::memory_order_relaxed);
         return m;
     };

@@ -15,9 +15,11 @@ namespace quorvel {
 // running, so every window goes on repainting. When the work lasts longer than
 // `showAfterMs`, a window-modal progress dialog with a cancel button appears
 // on `parent`. Nothing comes back when the user cancels or the application
-// quits meanwhile.
+// quits meanwhile. `withDetails`, `withInk`: the files' details and
+// (for CMYK files) total ink are read too.
 std::optional<QList<ImageRecord>> measureShowingProgress(QWidget* parent, const QStringList& files,
                                                           const ImageHeaderReader& reader,
-                                                          int showAfterMs = 1000);
+                                                          int showAfterMs = 1000, bool withDetails = false,
+                                                          bool withInk = false);
 
 } // namespace quorvel

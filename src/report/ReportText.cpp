@@ -1,5 +1,7 @@
 #include "report/ReportText.h"
 
+#include "report/DemandText.h"
+
 #include "platform/Log.h"
 #include "platform/PathNames.h"
 
@@ -30,6 +32,7 @@ struct ReportEntry {
     QString widthLine;
     QString colourText;
     QString dpiText;
+    QStringList demandLines; // one per failing print demand, indented
     bool failed = false;
 };
 
@@ -84,6 +87,12 @@ ReportEntry entryOf(int index, const QString& file, const ImageRecord& record, c
             qCInfo(lcReport).noquote() << QStringLiteral("Ok dpi: %1 (su %2)").arg(measured).arg(rules.sliderValue);
         }
     }
+    // The print demands are the setting's own: judged whatever boxes are on.
+    for (Demand demand : verdicts.demands.failing()) {
+        entry.demandLines.append(QStringLiteral("\t%1: %2\n")
+                                     .arg(demandName(demand), demandFailureText(demand, record, verdicts, rules.demands)));
+        entry.failed = true;
+    }
     return entry;
 }
 
@@ -101,6 +110,8 @@ void appendEntry(QString& text, const ReportEntry& entry, const ReportOptions& o
         text += looked(QT_TRANSLATE_NOOP("Report", "Color: %1")).arg(entry.colourText);
     if (options.pictDpi == 1)
         text += looked(QT_TRANSLATE_NOOP("Report", "Dpi: %1")).arg(entry.dpiText);
+    for (const QString& line : entry.demandLines)
+        text += line;
     text += separator;
 }
 
@@ -135,16 +146,18 @@ void traceReportRequest(const ReportOptions& o, const ReportControls& controls)
                                       .arg(controls.rules.sliderValue);
 }
 
-ImageRecord measureFile(const QString& path, const ImageHeaderReader& reader)
+ImageRecord measureFile(const QString& path, const ImageHeaderReader& reader, bool withDetails, bool withInk)
 {
-    return recordImage(QFile::encodeName(path).toStdString(), reader, false);
+    return recordImage(QFile::encodeName(path).toStdString(), reader, withDetails, withInk);
 }
 
-QList<ImageRecord> measureAll(const QStringList& files, const ImageHeaderReader& reader, QThreadPool* pool)
+QList<ImageRecord> measureAll(const QStringList& files, const ImageHeaderReader& reader, QThreadPool* pool,
+                              bool withDetails, bool withInk)
 {
     return QtConcurrent::blockingMapped<QList<ImageRecord>>(
-        pool ? pool : QThreadPool::globalInstance(), files,
-        [&reader](const QString& path) { return measureFile(path, reader); });
+        pool ? pool : QThreadPool::globalInstance(), files, [&reader, withDetails, withInk](const QString& path) {
+            return measureFile(path, reader, withDetails, withInk);
+        });
 }
 
 ReportResult buildReport(const ReportInputs& inputs, const QList<ImageRecord>& records)
@@ -159,6 +172,8 @@ ReportResult buildReport(const ReportInputs& inputs, const QList<ImageRecord>& r
     text += inputs.host + QLatin1Char('\n');
     text += inputs.date.toString(looked(QT_TRANSLATE_NOOP("Report", "yyyy/MM/dd - HH:mm:ss"))) + QStringLiteral("\n\n");
     text += looked(QT_TRANSLATE_NOOP("Report", "Selected Setting: %1\n\n")).arg(inputs.controls.settingTitle);
+    if (inputs.controls.rules.demands.any())
+        text += looked(QT_TRANSLATE_NOOP("Report", "Print checks: %1\n\n")).arg(demandsSummary(inputs.controls.rules.demands));
     text += looked(QT_TRANSLATE_NOOP("Report", "Checking (%1) files:\n\n")).arg(totale);
     text += separator;
 

@@ -49,10 +49,12 @@ QString describePaths(const std::optional<QStringList>& files);
 void traceReportRequest(const ReportOptions& options, const ReportControls& controls);
 
 // Measures every file, spread over `pool` (the global one when none); the
-// result is in batch order whatever order the files finish in.
+// result is in batch order whatever order the files finish in. The details
+// are read too when print demands need them.
 QList<ImageRecord> measureAll(const QStringList& files, const ImageHeaderReader& reader,
-                              QThreadPool* pool = nullptr);
-ImageRecord measureFile(const QString& path, const ImageHeaderReader& reader);
+                              QThreadPool* pool = nullptr, bool withDetails = false, bool withInk = false);
+ImageRecord measureFile(const QString& path, const ImageHeaderReader& reader, bool withDetails = false,
+                        bool withInk = false);
 
 // Builds the report from one record per file (same order, same count), each
 // judged against the report's controls, and writes the per-image traces in

@@ -56,6 +56,7 @@ void PrefManager::setValueControlsEnabled(bool enabled)
     form->laMatrice->setEnabled(enabled);
     form->loSlide->setEnabled(enabled);
     form->dpiBox->setEnabled(enabled);
+    form->printChecks->setEnabled(enabled);
 }
 
 int PrefManager::indexOfItemWithTitle(const QString& title) const
@@ -133,6 +134,8 @@ void PrefManager::setThisPref(int index)
     }
     m_finestra->selectMatrixRow(values->colourRow);
     m_finestra->setSliderValue(values->dpi);
+    // Settings of one name share their print checks.
+    m_finestra->setDemands(m_tuttiSettings.demandsOf(name));
     if (values->disabled == 1)
         setValueControlsEnabled(false);
 
@@ -158,6 +161,7 @@ void PrefManager::openSetNamePanel()
     const SettingControlsView controls = m_finestra->controls();
     // A setting made by the user never disables the controls.
     m_temp = SettingValues{controls.previewState(), controls.selectedRow(), controls.sliderValue(), 0};
+    m_tempDemands = controls.demands();
     m_nameForm->givenName->setText(QString());
     m_settingName->open();
     m_nameForm->givenName->setFocus();
@@ -174,7 +178,7 @@ void PrefManager::addSetting()
         return;
     }
     qCInfo(lcSettings).noquote() << QStringLiteral("thisSetting %1").arg(SettingsList::describe(m_temp));
-    m_tuttiSettings.append(name, m_temp);
+    m_tuttiSettings.append(name, m_temp, m_tempDemands);
     qCInfo(lcSettings).noquote() << QStringLiteral("tuttiSettings: %1").arg(SettingsList::describe(m_tuttiSettings.entries()));
 
     // The list is the stored one now, which another running copy may have

@@ -74,6 +74,7 @@ private:
 
     SettingsList m_tuttiSettings;
     SettingValues m_temp;
+    PrintDemands m_tempDemands;
     QString m_itemToDelete;
 
     QDialog* m_settingName = nullptr;

@@ -28,9 +28,15 @@ public:
     void setSliderValue(int value);
     // Selects row 0 CMYK, 1 RGB, 2 Grayscale, or none for -1.
     void selectMatrixRow(int row);
+    // The print checks as the group shows them: none while it is disabled,
+    // a print size only when its text names one.
+    PrintDemands demands() const;
+    // Puts a setting's print checks in, without reporting a change by the user.
+    void setDemands(const PrintDemands& demands);
 
 Q_SIGNALS:
-    // The user changed the preview switch, the colour choice or the resolution.
+    // The user changed the preview switch, the colour choice, the resolution
+    // or a print check.
     void valueControlChanged();
 
 private:

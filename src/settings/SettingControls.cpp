@@ -1,5 +1,7 @@
 #include "settings/SettingControls.h"
 
+#include "settings/PreferencesWindow.h"
+
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -43,9 +45,14 @@ QString SettingControlsView::selectedTitle() const
     return m_popUp && m_popUp->currentIndex() >= 0 ? m_popUp->currentText() : QString();
 }
 
+PrintDemands SettingControlsView::demands() const
+{
+    return m_window ? m_window->demands() : PrintDemands{};
+}
+
 RuleControls SettingControlsView::ruleControls() const
 {
-    return RuleControls{selectedRow(), matrixEnabled(), sliderValue()};
+    return RuleControls{selectedRow(), matrixEnabled(), sliderValue(), demands()};
 }
 
 } // namespace quorvel

@@ -12,6 +12,8 @@ class QWidget;
 
 namespace quorvel {
 
+class PreferencesWindow;
+
 // The four live controls of the preferences window as their readers see
 // them: the inspector and the report read these afresh at every check, so
 // no copy of the current setting exists anywhere else.
@@ -28,7 +30,10 @@ public:
     bool matrixEnabled() const;
     int sliderValue() const;
     QString selectedTitle() const; // empty when the pop-up shows no item
+    // The print checks of the window's group; none without a window.
+    PrintDemands demands() const;
     RuleControls ruleControls() const;
+    void setDemandsSource(const PreferencesWindow* window) { m_window = window; }
 
 private:
     const QAbstractButton* m_previewSwitch = nullptr;
@@ -36,6 +41,7 @@ private:
     const QButtonGroup* m_matrixRows = nullptr;
     const QSlider* m_slider = nullptr;
     const QComboBox* m_popUp = nullptr;
+    const PreferencesWindow* m_window = nullptr;
 };
 
 } // namespace quorvel

@@ -12,6 +12,7 @@
 namespace quorvel {
 
 const QString SettingsList::storeKey = QStringLiteral("allSettingValues");
+const QString SettingsList::demandsKey = QStringLiteral("printDemands");
 
 namespace {
 
@@ -75,6 +76,7 @@ SettingsList::SettingsList(platform::DefaultsStore& store)
         m_entries = *stored;
     else
         m_entries = presets();
+    m_demands = demandsMapFromStored(m_store.value(demandsKey));
 }
 
 QList<Setting> SettingsList::presets()
@@ -104,20 +106,51 @@ std::optional<SettingValues> SettingsList::valuesAt(qsizetype index) const
     return m_entries.at(index).values;
 }
 
-void SettingsList::change(const std::function<void(QVariantList&)>& edit)
+void SettingsList::change(const std::function<void(QVariantList&)>& edit,
+                          const std::function<void(DemandsByName&)>& editDemands)
 {
     QVariantList written;
-    m_store.update(storeKey, [&](const QVariant& stored) {
+    DemandsByName demands;
+    m_store.updateTogether({storeKey, demandsKey}, [&](QVariantMap& values) {
+        const QVariant stored = values.value(storeKey);
         written = stored.typeId() == QMetaType::QVariantList ? stored.toList() : toStored(m_entries);
         edit(written);
-        return QVariant(written);
+        values.insert(storeKey, written);
+
+        const bool demandsStored = values.contains(demandsKey);
+        demands = demandsMapFromStored(values.value(demandsKey));
+        if (editDemands)
+            editDemands(demands);
+        QStringList listed;
+        for (const QVariant& entry : std::as_const(written)) {
+            if (std::optional<Setting> setting = readEntry(entry))
+                listed.append(setting->name);
+        }
+        for (auto it = demands.begin(); it != demands.end();) {
+            if (listed.contains(it.key()) && it.value().any())
+                ++it;
+            else
+                it = demands.erase(it);
+        }
+        // Nothing written under the key of its own until a demand is made.
+        if (demandsStored || !demands.isEmpty())
+            values.insert(demandsKey, demandsMapToStored(demands));
+        else
+            values.remove(demandsKey);
     });
     m_entries = fromStored(written).value_or(QList<Setting>());
+    m_demands = demands;
 }
 
-void SettingsList::append(const QString& name, const SettingValues& values)
+void SettingsList::append(const QString& name, const SettingValues& values, const PrintDemands& demands)
 {
-    change([&](QVariantList& stored) { stored.append(toStored({Setting{name, values}})); });
+    change([&](QVariantList& stored) { stored.append(toStored({Setting{name, values}})); },
+           [&](DemandsByName& byName) {
+               if (demands.any())
+                   byName.insert(name, demands);
+               else
+                   byName.remove(name);
+           });
 }
 
 void SettingsList::removeFirst(const QString& name)

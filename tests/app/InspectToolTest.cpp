@@ -4,7 +4,9 @@
 #include "app/inspect/InspectCore.h"
 #include "app/inspect/InspectOptions.h"
 #include "app/inspect/InspectOutput.h"
+#include "platform/JsonDefaultsStore.h"
 #include "platform/header/ImageFileReader.h"
+#include "settings/SettingsList.h"
 #include "support/TestImages.h"
 #include "app/JsonSchemaSubset.h"
 #include "platform/PsdBmpFiles.h"
@@ -172,6 +174,126 @@ TEST_F(InspectTool, CommandLineReadsOptionsAndRefusesNonsense)
              {"--format", "xml", "a"}, {"--dpi", "12x", "a"}, {"--colour", "purple", "a"}, {"--fields", "path,size,weight", "--report", "r", "--dpi", "1", "a"},
              {"--jobs", "0", "a"}, {"--setting"}, {"--recursive=yes", "a"}, {"--dpi", "72"}})
         EXPECT_NE(parseArguments(bad).error, "") << bad.front();
+}
+
+TEST_F(InspectTool, PrintChecksFromTheCommandLine)
+{
+    struct Case {
+        std::vector<std::string> arguments;
+        std::optional<TrimSize> printSize;
+        std::optional<double> bleed;
+        std::optional<int> inkLimit;
+        std::optional<std::string> requireProfile;
+        bool noAlpha;
+        std::vector<std::string> paths;
+    };
+    const Case cases[] = {
+        {{"--print-size", "A4", "--bleed", "3mm", "a.tif"}, TrimSize{"A4", 210, 297}, 3.0, {}, {}, false, {"a.tif"}},
+        {{"--print-size=210x297mm", "a.tif"}, TrimSize{"", 210, 297}, {}, {}, {}, false, {"a.tif"}},
+        {{"--ink-limit", "300", "--no-alpha", "a.tif"}, {}, {}, 300, {}, true, {"a.tif"}},
+        {{"--require-profile", "FOGRA39", "a.tif"}, {}, {}, {}, "FOGRA39", false, {"a.tif"}},
+        {{"--require-profile", "a.tif"}, {}, {}, {}, "", false, {"a.tif"}},  // a file name is not the text
+        {{"--require-profile", "--no-alpha", "dir/b"}, {}, {}, {}, "", true, {"dir/b"}},
+        {{"--require-profile=coated.v2", "b"}, {}, {}, {}, "coated.v2", false, {"b"}},
+    };
+    for (const Case& c : cases) {
+        const ParseResult parsed = parseArguments(c.arguments);
+        ASSERT_EQ(parsed.error, "") << c.arguments.front();
+        const InspectOptions& o = parsed.options;
+        EXPECT_EQ(o.printSize, c.printSize) << c.arguments.front();
+        EXPECT_EQ(o.bleedMm, c.bleed) << c.arguments.front();
+        EXPECT_EQ(o.inkLimit, c.inkLimit) << c.arguments.front();
+        EXPECT_EQ(o.requireProfile, c.requireProfile) << c.arguments.front();
+        EXPECT_EQ(o.noAlpha, c.noAlpha) << c.arguments.front();
+        EXPECT_EQ(o.paths, c.paths) << c.arguments.front();
+        EXPECT_TRUE(o.judges());
+    }
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"--print-size", "A7", "a"}, {"--print-size", "0x10", "a"}, {"--bleed", "-1", "a"}, {"--bleed", "3in", "a"},
+             {"--ink-limit", "401", "a"}, {"--ink-limit", "300%", "a"}, {"--no-alpha=yes", "a"}, {"--print-size"}})
+        EXPECT_NE(parseArguments(bad).error, "") << bad.front() << ' ' << (bad.size() > 1 ? bad[1] : "");
+}
+
+TEST_F(InspectTool, ASettingsPrintChecksApplyAndOptionsReplaceThem)
+{
+    const QString alpha = image(QStringLiteral("alpha.png"), {40, 30, Model::RGBA, 300.0});
+    // The setting as the application stores it, in the tool's own home.
+    const QString storeDir = dir.filePath(QStringLiteral("config/Quorvel"));
+    ASSERT_TRUE(QDir().mkpath(storeDir));
+    {
+        platform::JsonDefaultsStore store(storeDir + QStringLiteral("/Quorvel.json"));
+        PrintDemands magazine;
+        magazine.trim = TrimSize{"", 3.0, 2.0}; // 36 x 24 px at 300 dpi: a 40 x 30 image covers it
+        magazine.bleedMm = 0.5;                  // 4 x 3 mm: 48 x 36 px, which it does not
+        magazine.requireProfile = true;
+        SettingsList(store).append(QStringLiteral("Magazine"), {1, 0, 300, 0}, magazine);
+    }
+    const QStringList json{QStringLiteral("--format"), QStringLiteral("json")};
+    struct Case {
+        const char* name;
+        QStringList arguments;
+        int code;
+        QString printSize, profile, transparency; // verdicts of the first file
+        int neededWide, neededHigh;
+    };
+    const Case cases[] = {
+        {"the setting's own", json + QStringList{QStringLiteral("--setting"), QStringLiteral("Magazine"), cmyk300}, 1,
+         QStringLiteral("fail"), QStringLiteral("fail"), QStringLiteral("off"), 48, 36},
+        {"no bleed given", json + QStringList{QStringLiteral("--setting"), QStringLiteral("Magazine"), QStringLiteral("--bleed=0"),
+                                              QStringLiteral("--require-profile=x"), cmyk300}, 1,
+         QStringLiteral("pass"), QStringLiteral("fail"), QStringLiteral("off"), 36, 24},
+        {"options alone", json + QStringList{QStringLiteral("--dpi"), QStringLiteral("300"), QStringLiteral("--print-size"),
+                                             QStringLiteral("2x3mm"), QStringLiteral("--no-alpha"), alpha}, 1,
+         QStringLiteral("pass"), QStringLiteral("off"), QStringLiteral("fail"), 36, 24},
+    };
+    const SchemaValidator validator = schema();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ToolRun r = run(c.arguments);
+        EXPECT_EQ(r.code, c.code) << r.err.toStdString();
+        const QJsonObject document = QJsonDocument::fromJson(r.out).object();
+        EXPECT_EQ(validator.validate(document), QStringList()) << r.out.toStdString();
+        const QJsonObject checks = document[QLatin1String("files")][0][QLatin1String("verdict")][QLatin1String("print_checks")].toObject();
+        EXPECT_EQ(checks[QLatin1String("print_size")].toString(), c.printSize);
+        EXPECT_EQ(checks[QLatin1String("profile")].toString(), c.profile);
+        EXPECT_EQ(checks[QLatin1String("transparency")].toString(), c.transparency);
+        EXPECT_EQ(checks[QLatin1String("needed_pixels")][QLatin1String("wide")].toInt(), c.neededWide);
+        EXPECT_EQ(checks[QLatin1String("needed_pixels")][QLatin1String("high")].toInt(), c.neededHigh);
+        EXPECT_FALSE(document[QLatin1String("setting")][QLatin1String("print_checks")].isNull());
+    }
+    // The report names the checks and says why an image fails one.
+    const ToolRun report = run({QStringLiteral("--setting"), QStringLiteral("Magazine"), QStringLiteral("--report"),
+                                QStringLiteral("-"), cmyk300});
+    EXPECT_EQ(report.code, 1);
+    EXPECT_TRUE(report.out.contains("Print checks: 3 x 2 mm + 0.5 mm bleed, an embedded profile\n")) << report.out.toStdString();
+    EXPECT_TRUE(report.out.contains("\tprint size: needs 48 x 36 px for 3 x 2 mm + 0.5 mm bleed at 300 dpi, has 40 x 30\n"))
+        << report.out.toStdString();
+    EXPECT_TRUE(report.out.contains("\tprofile: no embedded profile\n")) << report.out.toStdString();
+}
+
+TEST_F(InspectTool, InkLimitReadsEveryPixelOfCmykFilesOnly)
+{
+    // Every sample 128 of 255: 200.8 % of total ink everywhere.
+    struct Case {
+        const char* limit;
+        int code;
+        const char* verdict;
+    };
+    for (const Case& c : {Case{"250", 0, "pass"}, Case{"200", 1, "fail"}}) {
+        SCOPED_TRACE(c.limit);
+        const ToolRun r = run({QStringLiteral("--format"), QStringLiteral("json"), QStringLiteral("--ink-limit"),
+                               QString::fromLatin1(c.limit), cmyk300, rgb72});
+        EXPECT_EQ(r.code, c.code) << r.err.toStdString();
+        const QJsonObject document = QJsonDocument::fromJson(r.out).object();
+        EXPECT_EQ(schema().validate(document), QStringList()) << r.out.toStdString();
+        const QJsonValue cmyk = document[QLatin1String("files")][0][QLatin1String("verdict")][QLatin1String("print_checks")];
+        EXPECT_EQ(cmyk[QLatin1String("ink")].toString(), QLatin1String(c.verdict));
+        EXPECT_NEAR(cmyk[QLatin1String("ink_figures")][QLatin1String("maximum_percent")].toDouble(), 200.78, 0.01);
+        EXPECT_NEAR(cmyk[QLatin1String("ink_figures")][QLatin1String("percentile_99_9_percent")].toDouble(), 200.78, 0.01);
+        const QJsonValue rgb = document[QLatin1String("files")][1][QLatin1String("verdict")][QLatin1String("print_checks")];
+        EXPECT_EQ(rgb[QLatin1String("ink")].toString(), QStringLiteral("not-applicable"));
+        EXPECT_TRUE(rgb[QLatin1String("ink_figures")].isNull());
+    }
 }
 
 TEST_F(InspectTool, FoldersWalkInAStableOrderAndLinkLoopsEnd)

@@ -2,6 +2,7 @@
 // through the real widgets of the real windows, as a user would.
 #include "app/InspectorFixture.h"
 #include "app/SettingPicker.h"
+#include "app/overview/BatchMeasurer.h"
 #include "app/overview/BatchModel.h"
 #include "app/overview/MeasureStore.h"
 #include "app/overview/ThumbnailMaker.h"
@@ -10,11 +11,19 @@
 #include "ui_DeleteSettingSheet.h"
 #include "ui_SettingNameSheet.h"
 
+#include "platform/header/ImageFileReader.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
 #include <QTest>
+
+#include <atomic>
 
 namespace quorvel::test {
 namespace {
@@ -416,6 +425,120 @@ TEST(Thumbnails, ANewBatchsThumbnailsStartAtOnceAndTheOldOnesAreDropped)
     maker.waitForDone();
     QCoreApplication::processEvents();
     EXPECT_FALSE(ready.contains(7)) << "nothing of the old batch reaches the new one";
+}
+
+TEST_F(Overview, PrintChecksShowInTheVerdictsTheBannerAndTheOptionalColumns)
+{
+    // A setting with print checks, made in the preferences window and picked
+    // from the tool bar.
+    pickWithKeys(prefs()->mioPopUp, QStringLiteral("Pre-Press"));
+    prefs()->printSizeCheck->click();
+    QLineEdit* size = prefs()->printSizeBox->lineEdit();
+    size->selectAll();
+    QTest::keyClicks(size, QStringLiteral("1x1mm"));
+    QTest::keyClick(size, Qt::Key_Return);
+    prefs()->profileCheck->click();
+    prefManager->openSetNamePanel();
+    QTest::keyClicks(prefManager->nameSheetForm()->givenName, QStringLiteral("Magazine"));
+    QTest::mouseClick(prefManager->nameSheetForm()->confirmButton, Qt::LeftButton);
+    pickWithKeys(ui()->checkingAgainst, QStringLiteral("Web"));
+
+    dropBatch();
+    pickWithKeys(ui()->checkingAgainst, QStringLiteral("Magazine"));
+    // 1 x 1 mm + 3 mm bleed is 83 x 83 px at 300 dpi; no file has a profile.
+    QTRY_COMPARE(ui()->verdictBanner->text(),
+                 QStringLiteral("Fails Magazine: colour space RGB, needs CMYK; print size: needs 83 x 83 px for "
+                                "1 x 1 mm + 3 mm bleed at 300 dpi, has 16 x 30; profile: no embedded profile"));
+    EXPECT_EQ(cell("b-print.tif", BatchModel::VerdictColumn), QStringLiteral("Fails: print size, profile"));
+    EXPECT_EQ(cell("c-photo.jpg", BatchModel::VerdictColumn), QStringLiteral("Fails: colour, print size, profile"));
+    EXPECT_EQ(cell("d-notes.png", BatchModel::VerdictColumn), QStringLiteral("Unreadable"));
+
+    // The optional columns start hidden; the header's menu shows them.
+    QHeaderView* header = table()->horizontalHeader();
+    for (int c = BatchModel::firstOptionalColumn; c < BatchModel::ColumnCount; ++c)
+        EXPECT_TRUE(header->isSectionHidden(c)) << c;
+    QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(10, header->height() / 2),
+                              header->viewport()->mapToGlobal(QPoint(10, header->height() / 2)));
+    QApplication::sendEvent(header->viewport(), &request);
+    QMenu* menu = header->findChild<QMenu*>(QStringLiteral("overviewColumnsMenu"));
+    ASSERT_NE(menu, nullptr);
+    QStringList titles;
+    for (QAction* action : menu->actions())
+        titles << action->text();
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("Print size"), QStringLiteral("Total ink"), QStringLiteral("Profile"),
+                                   QStringLiteral("Alpha")}));
+    menu->actions().at(2)->trigger();
+    menu->close();
+    EXPECT_FALSE(header->isSectionHidden(BatchModel::ProfileColumn));
+    EXPECT_TRUE(header->isSectionHidden(BatchModel::PrintSizeColumn));
+    EXPECT_EQ(cell("b-print.tif", BatchModel::ProfileColumn), QStringLiteral("none"));
+    EXPECT_EQ(cell("a-web.png", BatchModel::AlphaColumn), QStringLiteral("no"));
+    // 16 x 10 px at 300 dpi.
+    EXPECT_EQ(cell("b-print.tif", BatchModel::PrintSizeColumn), QStringLiteral("1.4 × 0.8 mm"));
+    const QModelIndex failing = rows()->index(rowOf(QStringLiteral("b-print.tif")), BatchModel::ProfileColumn);
+    EXPECT_TRUE(failing.data(Qt::ForegroundRole).isValid()) << "a failing check is red";
+    EXPECT_FALSE(rows()->index(rowOf(QStringLiteral("b-print.tif")), BatchModel::AlphaColumn).data(Qt::ForegroundRole).isValid());
+
+    // Back to a setting without checks: the verdicts are as before.
+    pickWithKeys(ui()->checkingAgainst, QStringLiteral("Pre-Press"));
+    QTRY_COMPARE(cell("b-print.tif", BatchModel::VerdictColumn), QStringLiteral("Passes"));
+}
+
+// Reads headers as the program does and answers every ink request with a
+// known histogram, counting the requests.
+class InkAnsweringReader : public ImageHeaderReader {
+public:
+    explicit InkAnsweringReader(uint64_t darkPixels) : m_dark(darkPixels) {}
+    ImageHeader readHeader(const std::string& path) const override { return m_files.readHeader(path); }
+    ImageHeader readHeaderAndDetails(const std::string& path, ImageDetails& details) const override
+    {
+        return m_files.readHeaderAndDetails(path, details);
+    }
+    std::optional<InkStatistics> readInk(const std::string&) const override
+    {
+        ++requests;
+        std::array<uint64_t, InkStatistics::binCount> bins{};
+        bins[4 * 1020] = m_dark; // 400 %
+        bins[0] = 100000;
+        return InkStatistics::fromHistogram(bins);
+    }
+    mutable std::atomic<int> requests{0};
+
+private:
+    platform::ImageFileReader m_files;
+    uint64_t m_dark;
+};
+
+TEST_F(Overview, TotalInkIsReadInTheBackgroundForCmykRowsOnlyWhileALimitIsApplied)
+{
+    // 300 dpi: one pixel is 0.00717 mm²; 1000 of them are 7.2 mm².
+    InkAnsweringReader reader(1000);
+    BatchModel model;
+    RuleControls rules{0, true, 300};
+    model.setRules(rules);
+    model.setBatch({photo, print, notes}, std::make_shared<MeasureStore>(reader));
+    QTRY_COMPARE(model.counts().pending, 0);
+    model.measurer()->waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(reader.requests.load(), 0) << "no limit, no ink read";
+    EXPECT_EQ(model.index(1, BatchModel::InkColumn).data().toString(), QString());
+
+    rules.demands.inkLimitPercent = 300;
+    model.setRules(rules);
+    QTRY_COMPARE(model.index(1, BatchModel::VerdictColumn).data().toString(), QStringLiteral("Fails: ink"));
+    EXPECT_EQ(reader.requests.load(), 1) << "the CMYK file only";
+    EXPECT_EQ(model.index(1, BatchModel::InkColumn).data().toString(), QStringLiteral("400 %"));
+    EXPECT_TRUE(model.index(1, BatchModel::InkColumn).data(Qt::ForegroundRole).isValid());
+    EXPECT_EQ(model.counts().fail, 2); // the RGB photo fails its colour
+
+    // A wider tolerance judges the same ink again without reading it again.
+    rules.demands.inkToleranceMm2 = 10.0;
+    model.setRules(rules);
+    EXPECT_EQ(model.index(1, BatchModel::VerdictColumn).data().toString(), QStringLiteral("Passes"));
+    model.measurer()->waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(reader.requests.load(), 1);
+    model.stop();
 }
 
 } // namespace

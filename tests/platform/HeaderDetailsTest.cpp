@@ -314,6 +314,7 @@ INSTANTIATE_TEST_SUITE_P(Files, HeaderDetails, ::testing::Values(
              expectAxes(d, ResolutionSource::Other, 300, 150);
              EXPECT_EQ(d.layers, 3);
              EXPECT_TRUE(d.alpha);
+             EXPECT_EQ(d.extraChannels, 0);
              EXPECT_EQ(d.bitsPerSample, 8);
              EXPECT_EQ(d.profileModel, ColourModel::RGB);
              EXPECT_NE(d.profileDescription.find("sRGB"), std::string::npos) << d.profileDescription;
@@ -333,6 +334,20 @@ INSTANTIATE_TEST_SUITE_P(Files, HeaderDetails, ::testing::Values(
              EXPECT_EQ(d.resolutionSource, ResolutionSource::NotRecorded);
              EXPECT_EQ(profileWarning(d, ColourModel::Grey), ProfileWarning::ModelMismatch);
          }},
+    Made{"spot.psd", psd([](test::PsdRecipe& s) {
+             s.mode = 4;
+             s.channels = 6; // CMYK, a spot colour, then an alpha channel
+             s.extraKinds = {2, 0};
+         }),
+         [](const ImageDetails& d) { EXPECT_EQ(d.extraChannels, 1); EXPECT_TRUE(d.alpha); }},
+    Made{"spots.psd", psd([](test::PsdRecipe& s) {
+             s.mode = 4;
+             s.channels = 6;
+             s.extraKinds = {2, 2};
+         }),
+         [](const ImageDetails& d) { EXPECT_EQ(d.extraChannels, 2); EXPECT_FALSE(d.alpha); }},
+    Made{"unsaid.psd", psd([](test::PsdRecipe& s) { s.channels = 5; }), // RGB and two channels it does not describe
+         [](const ImageDetails& d) { EXPECT_EQ(d.extraChannels, 1); EXPECT_TRUE(d.alpha); }},
     Made{"layers.psb", psd([](test::PsdRecipe& s) { s.version = 2; s.layers = 5; }),
          [](const ImageDetails& d) { EXPECT_EQ(d.layers, 5); }},
     Made{"layers16.psb", psd([](test::PsdRecipe& s) { s.version = 2; s.depth = 16; s.layers = 6; s.layersInTaggedBlock = true; }),

@@ -139,5 +139,56 @@ TEST(HelperReply, SuffixesAreNamesOnly)
     EXPECT_FALSE(read({""}));
 }
 
+TEST(InkReply, KeepsTheHistogramAndRefusesWhatNoImageHas)
+{
+    InkStatistics ink;
+    const uint8_t pixels[] = {255, 255, 255, 255, 0, 0, 0, 0, 10, 20, 30, 40};
+    ink.addRow8(pixels, 3, 4);
+    {
+        Writer w;
+        writeInk(w, InkReply::Measured, ink);
+        Reader r(w.data().data(), w.data().size());
+        std::optional<InkStatistics> read;
+        ASSERT_TRUE(readInk(r, read));
+        ASSERT_TRUE(read);
+        EXPECT_EQ(*read, ink);
+    }
+    for (const InkReply reply : {InkReply::NotCmyk, InkReply::Unreadable}) {
+        Writer w;
+        writeInk(w, reply, ink);
+        Reader r(w.data().data(), w.data().size());
+        std::optional<InkStatistics> read = ink;
+        EXPECT_TRUE(readInk(r, read));
+        EXPECT_FALSE(read);
+    }
+    // Hand-made replies: kind, bin count, then (bin, count) pairs.
+    struct Bad {
+        const char* why;
+        std::function<void(Writer&)> write;
+    };
+    const Bad bad[] = {
+        {"unknown kind", [](Writer& w) { w.u8(3); }},
+        {"no bins", [](Writer& w) { w.u8(0); w.i32(0); }},
+        {"too many bins", [](Writer& w) { w.u8(0); w.i32(InkStatistics::binCount + 1); }},
+        {"bin out of range", [](Writer& w) { w.u8(0); w.i32(1); w.i32(InkStatistics::binCount); w.f64(1); }},
+        {"negative bin", [](Writer& w) { w.u8(0); w.i32(1); w.i32(-1); w.f64(1); }},
+        {"bins out of order", [](Writer& w) { w.u8(0); w.i32(2); w.i32(5); w.f64(1); w.i32(5); w.f64(1); }},
+        {"a fraction of a pixel", [](Writer& w) { w.u8(0); w.i32(1); w.i32(5); w.f64(1.5); }},
+        {"no pixels in a bin", [](Writer& w) { w.u8(0); w.i32(1); w.i32(5); w.f64(0); }},
+        {"more pixels than an image has", [](Writer& w) { w.u8(0); w.i32(1); w.i32(5); w.f64(1e300); }},
+        {"not a number", [](Writer& w) { w.u8(0); w.i32(1); w.i32(5); w.f64(std::nan("")); }},
+        {"cut short", [](Writer& w) { w.u8(0); w.i32(2); w.i32(5); w.f64(1); }},
+        {"bytes beyond", [](Writer& w) { w.u8(1); w.u8(0); }},
+    };
+    for (const Bad& b : bad) {
+        Writer w;
+        b.write(w);
+        Reader r(w.data().data(), w.data().size());
+        std::optional<InkStatistics> read;
+        EXPECT_FALSE(readInk(r, read)) << b.why;
+        EXPECT_FALSE(read) << b.why;
+    }
+}
+
 } // namespace
 } // namespace quorvel::test

@@ -128,6 +128,16 @@ Bytes psdBytes(const PsdRecipe& r)
     }
     if (!r.profile.empty())
         resource(resources, 0x040F, r.profile);
+    if (!r.extraKinds.empty()) {
+        Bytes info;
+        big(info, 1, 4); // version
+        for (uint8_t kind : r.extraKinds) {
+            info.insert(info.end(), {0, 0, 0xff, 0xff, 0, 0, 0, 0, 0, 0}); // colour space and colour
+            big(info, 100, 2);                                           // opacity
+            info.push_back(kind);
+        }
+        resource(resources, 0x0435, info);
+    }
     big(b, resources.size(), 4);
     append(b, resources);
 

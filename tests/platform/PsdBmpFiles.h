@@ -27,6 +27,9 @@ struct PsdRecipe {
     Bytes profile;                    // an ICC profile resource when not empty
     int fillerResources = 0;          // other resources ahead of the resolution,
     size_t fillerBytes = 0;           // each this large, as real files carry them
+    // Kinds of the channels beyond the colour ones (0 alpha, 2 spot colour),
+    // written as a display-info resource when not empty.
+    std::vector<uint8_t> extraKinds;
     int layers = 0;
     bool layersInTaggedBlock = false; // where files of 16 and 32 bits keep them
     // The merged image: each channel's stored value (at the file's depth) in

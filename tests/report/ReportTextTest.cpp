@@ -144,6 +144,45 @@ INSTANTIATE_TEST_SUITE_P(, WholeFile, ::testing::Values(
                        "================\n"), 1, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(ReportImages, FailingPrintDemandsFollowTheImageIndentedAndTheHeaderNamesThem)
+{
+    struct Case {
+        const char* name;
+        const char* trim;
+        double bleed;
+        bool noTransparency;
+        QString checks;  // the header's line
+        QString entries; // between the header and the footer
+        int correct;
+        int error;
+    };
+    const QString cover = QStringLiteral("{D}/cover.tif\nName: cover.tif\nHeight: 3600\nWidth: 2400\nColor: CMYK\nDpi: 360\n");
+    const Case cases[] = {
+        {"A4 with bleed", "A4", 3.0, true, QStringLiteral("A4 + 3 mm bleed, no transparency"),
+         cover + QStringLiteral("\tprint size: needs 2552 x 3579 px for A4 + 3 mm bleed at 300 dpi, has 2400 x 3600\n"
+                                "================\n"), 0, 1},
+        {"custom size", "210x310mm", 0.0, false, QStringLiteral("210 x 310 mm"),
+         cover + QStringLiteral("\tprint size: needs 2481 x 3662 px for 210 x 310 mm at 300 dpi, has 2400 x 3600\n"
+                                "================\n"), 0, 1},
+        {"A5 passes", "A5", 0.0, true, QStringLiteral("A5, no transparency"),
+         cover + QStringLiteral("================\n"), 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RuleControls rules = kPrePress;
+        rules.demands.trim = parseTrimSize(c.trim);
+        rules.demands.bleedMm = c.bleed;
+        rules.demands.noTransparency = c.noTransparency;
+        const ReportInputs in = inputs({QStringLiteral("cover.tif")}, kAll, rules);
+        const ReportResult result = buildReport(in, measureAll(in.files, reader, nullptr, demandsNeedDetails(rules.demands)));
+        QString expected = header(QStringLiteral("Pre-Press"), 1);
+        expected.replace(QStringLiteral("\n\nChecking"), QStringLiteral("\n\nPrint checks: %1\n\nChecking").arg(c.checks));
+        expected += inDir(c.entries) + footer(c.correct, c.error);
+        EXPECT_EQ(result.text.toStdString(), expected.toStdString());
+        EXPECT_EQ(result.error, c.error);
+    }
+}
+
 TEST_F(ReportImages, NoCurrentFileGivesHeaderAndFooterOnly)
 {
     TraceRecorder traces;

@@ -5,6 +5,7 @@
 #include "ui_SettingNameSheet.h"
 
 #include <QAbstractItemView>
+#include <QLineEdit>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QSignalSpy>
@@ -142,6 +143,57 @@ TEST_F(Preferences, EditingAValueOnlyPostsAndPickingAgainRestoresIt)
     EXPECT_EQ(defaults.writes, 0);
     pick(QStringLiteral("Web"));
     EXPECT_EQ(prefs()->loSlide->value(), 72);
+}
+
+TEST_F(Preferences, PrintChecksAreAddedWithTheSettingAndAppliedWithIt)
+{
+    pick(QStringLiteral("Pre-Press"));
+    ASSERT_EQ(deliveredPosts(), 1);
+    EXPECT_TRUE(prefs()->printChecks->isEnabled());
+    EXPECT_FALSE(preferences->controls().ruleControls().demands.any());
+
+    // Each check the user turns on posts a change, as the value controls do.
+    prefs()->printSizeCheck->click();
+    prefs()->inkCheck->click();
+    QTest::keyClicks(prefs()->profileText, QStringLiteral("FOGRA39"));
+    prefs()->profileCheck->click();
+    EXPECT_EQ(deliveredPosts(), 4);
+
+    PrintDemands magazine;
+    magazine.trim = parseTrimSize("A4");
+    magazine.bleedMm = 3.0;
+    magazine.inkLimitPercent = 300;
+    magazine.requireProfile = true;
+    magazine.profileContains = "FOGRA39";
+    EXPECT_EQ(preferences->controls().ruleControls().demands, magazine);
+
+    addNamed(QStringLiteral("Magazine"));
+    EXPECT_EQ(SettingsList(defaults).demandsOf(QStringLiteral("Magazine")), magazine);
+    EXPECT_FALSE(SettingsList(defaults).demandsOf(QStringLiteral("Pre-Press")).any());
+
+    // Another setting clears the group; picking the new one puts its checks back.
+    pick(QStringLiteral("Web"));
+    EXPECT_FALSE(prefs()->printSizeCheck->isChecked());
+    EXPECT_FALSE(preferences->controls().ruleControls().demands.any());
+    const int before = deliveredPosts();
+    pick(QStringLiteral("Magazine"));
+    EXPECT_EQ(deliveredPosts(), before + 1);
+    EXPECT_TRUE(prefs()->printSizeCheck->isChecked());
+    EXPECT_EQ(prefs()->printSizeBox->currentText(), QStringLiteral("A4"));
+    EXPECT_EQ(preferences->controls().ruleControls().demands, magazine);
+
+    // A typed size counts once the field is left.
+    prefs()->printSizeBox->setFocus();
+    prefs()->printSizeBox->lineEdit()->selectAll();
+    QTest::keyClicks(prefs()->printSizeBox->lineEdit(), QStringLiteral("100x150mm"));
+    QTest::keyClick(prefs()->printSizeBox->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(preferences->controls().ruleControls().demands.trim, (TrimSize{"", 100, 150}));
+    EXPECT_GT(deliveredPosts(), before + 1);
+
+    // A setting that disables the controls checks nothing.
+    pick(QStringLiteral("None"));
+    EXPECT_FALSE(prefs()->printChecks->isEnabled());
+    EXPECT_FALSE(preferences->controls().ruleControls().demands.any());
 }
 
 TEST_F(Preferences, AnEmptyNameBeepsAndKeepsTheSheetOpen)

@@ -205,10 +205,109 @@ TEST_F(JsonStore, TwoCopiesAddingAtOnceLoseNoSetting)
     platform::JsonDefaultsStore store(path());
     const QStringList names = SettingsList(store).names();
     EXPECT_EQ(names.size(), 5 + 2 * each);
+    const SettingsList list(store);
     for (int i = 1; i <= each; ++i) {
         EXPECT_TRUE(names.contains(QStringLiteral("first-%1").arg(i))) << i;
         EXPECT_TRUE(names.contains(QStringLiteral("second-%1").arg(i))) << i;
+        // Their print demands, written under the same lock, are all there too.
+        EXPECT_EQ(list.demandsOf(QStringLiteral("first-%1").arg(i)).inkLimitPercent, 200 + i);
+        EXPECT_EQ(list.demandsOf(QStringLiteral("second-%1").arg(i)).inkLimitPercent, 200 + i);
     }
+    EXPECT_EQ(list.allDemands().size(), 2 * each);
+}
+
+PrintDemands magazineDemands()
+{
+    PrintDemands d;
+    d.trim = parseTrimSize("A4");
+    d.bleedMm = 3.0;
+    d.inkLimitPercent = 300;
+    d.inkToleranceMm2 = 2.5;
+    d.requireProfile = true;
+    d.profileContains = "FOGRA39";
+    d.noTransparency = true;
+    return d;
+}
+
+TEST_F(JsonStore, PrintDemandsAreKeptApartAndTheListKeepsItsFourIntegers)
+{
+    const QString magazine = QStringLiteral("Magazine");
+    {
+        platform::JsonDefaultsStore store(path());
+        SettingsList list(store);
+        // A copy without demands writes no key for them.
+        list.append(QStringLiteral("Plain"), {1, 1, 72, 0});
+        EXPECT_FALSE(store.contains(SettingsList::demandsKey));
+        list.append(magazine, {1, 0, 300, 0}, magazineDemands());
+        EXPECT_EQ(list.demandsOf(magazine), magazineDemands());
+    }
+    platform::JsonDefaultsStore store(path());
+    // What an older copy reads: the list alone, every entry one name and
+    // exactly four integers, nothing skipped.
+    const QVariantList stored = store.value(SettingsList::storeKey).toList();
+    ASSERT_EQ(stored.size(), 7);
+    for (const QVariant& item : stored) {
+        const QVariantMap map = item.toMap();
+        ASSERT_EQ(map.size(), 1);
+        const QVariantList values = map.first().toList();
+        ASSERT_EQ(values.size(), 4) << map.firstKey().toStdString();
+        for (const QVariant& v : values)
+            EXPECT_EQ(v.typeId(), QMetaType::Int);
+    }
+    QStringList skipped;
+    ASSERT_TRUE(SettingsList::fromStored(store.value(SettingsList::storeKey), &skipped));
+    EXPECT_TRUE(skipped.isEmpty());
+
+    // A restart reads the demands back exactly, and only for that name.
+    SettingsList list(store);
+    EXPECT_EQ(list.demandsOf(magazine), magazineDemands());
+    EXPECT_FALSE(list.demandsOf(QStringLiteral("Plain")).any());
+    EXPECT_FALSE(list.demandsOf(QStringLiteral("Pre-Press")).any());
+
+    // Settings of one name share the demands; they go with the last of them.
+    list.append(magazine, {1, 0, 350, 0}, magazineDemands());
+    list.removeFirst(magazine);
+    EXPECT_EQ(SettingsList(store).demandsOf(magazine), magazineDemands());
+    list.removeFirst(magazine);
+    EXPECT_FALSE(SettingsList(store).demandsOf(magazine).any());
+    EXPECT_TRUE(store.value(SettingsList::demandsKey).toMap().isEmpty());
+}
+
+TEST(SettingsList, StoredDemandsSurviveHandEditsOfTheListAndSkipWhatCannotBeRead)
+{
+    MemoryDefaultsStore store;
+    // Written by a copy without demands: read as it is.
+    store.values.insert(SettingsList::storeKey, QVariantList{entry(QStringLiteral("Mine"), {1, 0, 300, 0})});
+    EXPECT_EQ(SettingsList(store).entries(), (QList<Setting>{{QStringLiteral("Mine"), {1, 0, 300, 0}}}));
+    EXPECT_TRUE(SettingsList(store).allDemands().isEmpty());
+
+    struct Case {
+        const char* name;
+        QVariant stored;
+        bool readable;
+    };
+    const Case cases[] = {
+        {"as written", demandsToStored(magazineDemands()), true},
+        {"not a map", QVariantList{1, 2}, false},
+        {"width without height", QVariantMap{{QStringLiteral("trimWidthMm"), 210}}, false},
+        {"negative bleed", QVariantMap{{QStringLiteral("trimWidthMm"), 210}, {QStringLiteral("trimHeightMm"), 297},
+                                       {QStringLiteral("bleedMm"), -3}}, false},
+        {"ink limit as text", QVariantMap{{QStringLiteral("inkLimitPercent"), QStringLiteral("300")}}, false},
+        {"ink limit of 500", QVariantMap{{QStringLiteral("inkLimitPercent"), 500}}, false},
+        {"nothing demanded", QVariantMap{}, false},
+    };
+    for (const Case& c : cases) {
+        store.values.insert(SettingsList::demandsKey, QVariantMap{{QStringLiteral("Mine"), c.stored}});
+        EXPECT_EQ(SettingsList(store).allDemands().contains(QStringLiteral("Mine")), c.readable) << c.name;
+    }
+    // Demands of a name no longer listed (a hand edit) go at the next write.
+    store.values.insert(SettingsList::demandsKey,
+                        QVariantMap{{QStringLiteral("Gone"), demandsToStored(magazineDemands())},
+                                    {QStringLiteral("Mine"), demandsToStored(magazineDemands())}});
+    SettingsList list(store);
+    list.storeUnchanged();
+    EXPECT_EQ(store.value(SettingsList::demandsKey).toMap().keys(), QStringList{QStringLiteral("Mine")});
+    EXPECT_EQ(list.allDemands().keys(), QStringList{QStringLiteral("Mine")});
 }
 
 } // namespace

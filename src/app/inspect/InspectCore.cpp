@@ -54,6 +54,8 @@ SettingLookup resolveSetting(const InspectOptions& options, platform::DefaultsSt
         setting.rules.selectedRow = v.colourRow >= 0 && v.colourRow <= 2 ? v.colourRow : -1;
         setting.rules.matrixEnabled = v.disabled != 1;
         setting.rules.sliderValue = std::clamp(v.dpi, sliderMinimum, sliderMaximum);
+        // Settings of one name share their print demands.
+        setting.rules.demands = list.demandsOf(found->name);
     }
     if (options.dpi)
         setting.rules.sliderValue = *options.dpi;
@@ -61,18 +63,33 @@ SettingLookup resolveSetting(const InspectOptions& options, platform::DefaultsSt
         setting.rules.selectedRow = rowOfColour(*options.colour);
         setting.rules.matrixEnabled = *options.colour != "any";
     }
+    PrintDemands& d = setting.rules.demands;
+    if (options.printSize)
+        d.trim = options.printSize;
+    if (options.bleedMm)
+        d.bleedMm = *options.bleedMm;
+    if (options.inkLimit) {
+        d.inkLimitPercent = options.inkLimit;
+        d.inkToleranceMm2 = PrintDemands{}.inkToleranceMm2;
+    }
+    if (options.requireProfile) {
+        d.requireProfile = true;
+        d.profileContains = *options.requireProfile;
+    }
+    if (options.noAlpha)
+        d.noTransparency = true;
     lookup.setting = setting;
     return lookup;
 }
 
 std::vector<InspectRecord> measureFiles(const std::vector<std::string>& paths, const ImageHeaderReader& reader,
-                                        bool withDetails, int jobs)
+                                        bool withDetails, int jobs, bool withInk)
 {
     std::vector<InspectRecord> records(paths.size());
     std::atomic<size_t> next{0};
     auto work = [&] {
         for (size_t i = next++; i < paths.size(); i = next++) {
-            static_cast<ImageRecord&>(records[i]) = recordImage(paths[i], reader, withDetails);
+            static_cast<ImageRecord&>(records[i]) = recordImage(paths[i], reader, withDetails, withInk);
             records[i].path = paths[i];
         }
     };

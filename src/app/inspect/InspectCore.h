@@ -42,7 +42,7 @@ struct InspectRecord : ImageRecord {
 // Measures every file on `jobs` threads (0: one per core); the records come
 // back in the order of `paths` whatever order the files finish in.
 std::vector<InspectRecord> measureFiles(const std::vector<std::string>& paths, const ImageHeaderReader& reader,
-                                        bool withDetails, int jobs);
+                                        bool withDetails, int jobs, bool withInk = false);
 
 void judgeAll(std::vector<InspectRecord>& records, const JudgeSetting& setting);
 

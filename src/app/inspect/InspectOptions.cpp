@@ -176,6 +176,37 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
             if (!colour)
                 return fail("--colour takes CMYK, RGB, Grayscale or any");
             o.colour = *colour;
+        } else if (name == "--print-size") {
+            const std::optional<std::string> v = value();
+            const std::optional<TrimSize> size = v ? parseTrimSize(*v) : std::nullopt;
+            if (!size)
+                return fail("--print-size takes A3, A4, A5, A6, letter, business-card or WIDTHxHEIGHTmm");
+            o.printSize = *size;
+        } else if (name == "--bleed") {
+            const std::optional<std::string> v = value();
+            const std::optional<double> bleed = v ? parseBleedMm(*v) : std::nullopt;
+            if (!bleed)
+                return fail("--bleed takes millimetres per side, 0 to 100, e.g. 3mm");
+            o.bleedMm = *bleed;
+        } else if (name == "--ink-limit") {
+            const std::optional<std::string> v = value();
+            const std::optional<int> limit = v ? wholeNumber(*v) : std::nullopt;
+            if (!limit || *limit < 0 || *limit > 400)
+                return fail("--ink-limit takes a whole percentage of total ink, 0 to 400");
+            o.inkLimit = *limit;
+        } else if (name == "--require-profile") {
+            // The text is optional: the next argument is taken for it unless
+            // it is an option or looks like a file name (a dot or a slash).
+            if (inlineValue) {
+                o.requireProfile = *inlineValue;
+            } else if (i + 1 < arguments.size() && !optionsEnded && !arguments[i + 1].starts_with('-')
+                       && arguments[i + 1].find_first_of("./") == std::string::npos) {
+                o.requireProfile = arguments[++i];
+            } else {
+                o.requireProfile = std::string();
+            }
+        } else if (name == "--no-alpha" && takesNoValue()) {
+            o.noAlpha = true;
         } else if (name == "--report") {
             const std::optional<std::string> v = value();
             if (!v || v->empty())
@@ -241,7 +272,7 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
     else if ((okGiven || wrongGiven || fieldsGiven) && !o.reportFile)
         result.error = "--ok, --wrong and --fields shape a report: give --report FILE";
     else if (o.reportFile && !o.judges())
-        result.error = "a report needs a setting: give --setting NAME, --dpi N or --colour MODEL";
+        result.error = "a report needs a setting: give --setting NAME, --dpi N, --colour MODEL or a print check";
     else if (o.paths.empty())
         result.error = "no files given";
     return result;
@@ -316,6 +347,34 @@ OPTIONS
         The fields of each report entry, comma-separated: path, name, size,
         color, dpi. Default: all five. Only the listed color and dpi are
         judged in the report, as in the application.
+
+    --print-size SIZE
+        Demand that the pixels cover this trim size (either orientation) at
+        the demanded resolution: a side needs the whole pixels that cover it.
+        SIZE is A3, A4, A5, A6, letter, business-card (85 x 55 mm) or a width
+        and height in millimetres such as 210x297mm.
+
+    --bleed MM
+        With a print size: the bleed added on every side, e.g. 3mm.
+
+    --ink-limit PERCENT
+        CMYK images only: the total ink (the sum of C, M, Y and K, 0 to 400)
+        may stay above PERCENT over at most 1 square millimetre, at the
+        resolution the file records. The maximum, the 99.9th percentile and
+        the area above the limit are reported. The pixels are read whole
+        (never a reduced copy), which takes longer than the other checks.
+
+    --require-profile [TEXT]
+        Demand an embedded ICC profile; with TEXT, one whose description
+        contains it (any case), e.g. FOGRA39. TEXT is taken from the next
+        argument unless that starts with - or holds a dot or a slash; write
+        --require-profile=TEXT to be sure.
+
+    --no-alpha
+        Demand no alpha channel (no transparency).
+
+        With --setting, each of these replaces the setting's own demand of
+        that kind; a setting's print checks apply whenever it is named.
 
     -j, --jobs N
         Measure (or write) on N threads instead of one per core.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "check/PrintDemands.h"
 #include "report/ReportOptions.h"
 
 #include <optional>
@@ -30,6 +31,12 @@ struct InspectOptions {
     bool help = false;
     bool version = false;
     bool listSettings = false; // print the names --setting accepts, one a line
+    // Print demands; each replaces the named setting's own.
+    std::optional<TrimSize> printSize;
+    std::optional<double> bleedMm;
+    std::optional<int> inkLimit;
+    std::optional<std::string> requireProfile; // the text the description must contain; empty: any profile
+    bool noAlpha = false;
     // Setting the recorded resolution instead of measuring.
     std::optional<int> setDpi;
     std::optional<PrintArea> fitPrint; // the dpi that makes each file cover it
@@ -40,8 +47,9 @@ struct InspectOptions {
 
     bool writes() const { return setDpi || fitPrint; }
 
+    bool demandsGiven() const { return printSize || bleedMm || inkLimit || requireProfile || noAlpha; }
     // A setting is judged against when one is named or built.
-    bool judges() const { return settingName || dpi || colour; }
+    bool judges() const { return settingName || dpi || colour || demandsGiven(); }
     // Details cost a little; only the machine-readable formats show them.
     bool wantsDetails() const { return format != OutputFormat::Lines; }
 };

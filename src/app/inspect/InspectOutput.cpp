@@ -1,5 +1,6 @@
 #include "app/inspect/InspectOutput.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -319,14 +320,65 @@ void jsonDetails(JsonObject& parent, const InspectRecord& r)
     o.boolean("alpha", d.alpha);
     o.raw("pages", d.pages ? std::to_string(*d.pages) : "null");
     o.raw("layers", d.layers ? std::to_string(*d.layers) : "null");
+    o.integer("extra_channels", d.extraChannels);
     jsonPrintSize(o, "print_size", r.printSize);
     jsonPrintSize(o, "largest_print_size", largestOf(r));
+}
+
+void jsonDemands(JsonObject& parent, const PrintDemands& d)
+{
+    if (!d.any()) {
+        parent.raw("print_checks", "null");
+        return;
+    }
+    JsonObject o(parent.key("print_checks"));
+    if (d.trim) {
+        JsonObject size(o.key("print_size"));
+        size.optionalText("name", d.trim->name.empty() ? std::nullopt : std::optional<std::string>(d.trim->name));
+        size.raw("width_mm", number(d.trim->widthMm, 3));
+        size.raw("height_mm", number(d.trim->heightMm, 3));
+        size.raw("bleed_mm", number(d.bleedMm, 3));
+    } else {
+        o.raw("print_size", "null");
+    }
+    o.raw("ink_limit_percent", d.inkLimitPercent ? std::to_string(*d.inkLimitPercent) : "null");
+    o.optionalNumber("ink_tolerance_mm2", d.inkLimitPercent ? std::optional<double>(d.inkToleranceMm2) : std::nullopt, 3);
+    o.boolean("require_profile", d.requireProfile);
+    o.optionalText("profile_contains", d.requireProfile && !d.profileContains.empty()
+                                           ? std::optional<std::string>(d.profileContains) : std::nullopt);
+    o.boolean("no_transparency", d.noTransparency);
+    o.boolean("no_extra_channels", d.noExtraChannels);
+}
+
+void jsonDemandVerdicts(JsonObject& parent, const DemandResults& r)
+{
+    JsonObject o(parent.key("print_checks"));
+    for (Demand demand : {Demand::PrintSize, Demand::Ink, Demand::Profile, Demand::Transparency, Demand::ExtraChannels}) {
+        std::string key(demandKey(demand));
+        std::replace(key.begin(), key.end(), '-', '_');
+        o.text(key, demandVerdictKey(r.verdict(demand)));
+    }
+    if (r.printSize == DemandVerdict::Pass || r.printSize == DemandVerdict::Fail) {
+        JsonObject needed(o.key("needed_pixels"));
+        needed.integer("wide", r.neededPixels.wide);
+        needed.integer("high", r.neededPixels.high);
+    } else {
+        o.raw("needed_pixels", "null");
+    }
+    if (r.inkFigures) {
+        JsonObject ink(o.key("ink_figures"));
+        ink.raw("maximum_percent", number(r.inkFigures->maximumPercent, 2));
+        ink.raw("percentile_99_9_percent", number(r.inkFigures->percentile999, 2));
+        ink.raw("area_above_limit_mm2", number(r.inkFigures->areaAboveMm2, 3));
+    } else {
+        o.raw("ink_figures", "null");
+    }
 }
 
 void writeJson(std::string& out, const std::vector<InspectRecord>& records, const std::optional<JudgeSetting>& setting)
 {
     JsonObject document(out);
-    document.text("schema", "quorvel-inspect/2");
+    document.text("schema", "quorvel-inspect/3");
     if (setting) {
         JsonObject s(document.key("setting"));
         s.optionalText("name", setting->title.empty() ? std::nullopt : std::optional<std::string>(setting->title));
@@ -335,6 +387,7 @@ void writeJson(std::string& out, const std::vector<InspectRecord>& records, cons
         s.boolean("colour_check", setting->rules.matrixEnabled);
         s.integer("dpi", setting->rules.sliderValue);
         s.integer("required_dpi", requiredDpi(setting->rules.sliderValue));
+        jsonDemands(s, setting->rules.demands);
     } else {
         document.raw("setting", "null");
     }
@@ -364,6 +417,7 @@ void writeJson(std::string& out, const std::vector<InspectRecord>& records, cons
                 v.boolean("pass", !r.judgement->fails());
                 v.text("dpi", r.judgement->dpiFails ? "fail" : "pass");
                 v.text("colour", colourVerdictKey(r.judgement->colour));
+                jsonDemandVerdicts(v, r.judgement->demands);
             } else {
                 o.raw("verdict", "null");
             }

@@ -3,6 +3,8 @@
 #include "app/overview/MeasureStore.h"
 #include "platform/BackgroundThread.h"
 
+#include <QFile>
+
 #include <algorithm>
 
 namespace quorvel {
@@ -10,8 +12,10 @@ namespace quorvel {
 BatchMeasurer::BatchMeasurer(QObject* parent)
     : QObject(parent)
     , m_cancelled(std::make_shared<std::atomic<bool>>(false))
+    , m_inkCancelled(std::make_shared<std::atomic<bool>>(false))
 {
     m_pool.setMaxThreadCount(QThread::idealThreadCount());
+    m_inkPool.setMaxThreadCount(1);
 }
 
 BatchMeasurer::~BatchMeasurer()
@@ -24,11 +28,40 @@ void BatchMeasurer::cancel()
 {
     m_cancelled->store(true);
     m_pool.clear();
+    cancelInk();
 }
 
 void BatchMeasurer::waitForDone()
 {
     m_pool.waitForDone();
+    m_inkPool.waitForDone();
+}
+
+void BatchMeasurer::cancelInk()
+{
+    m_inkCancelled->store(true);
+    m_inkPool.clear();
+    m_inkCancelled = std::make_shared<std::atomic<bool>>(false);
+}
+
+void BatchMeasurer::startInk(const QList<QPair<int, QString>>& files, std::shared_ptr<MeasureStore> measures)
+{
+    const std::shared_ptr<std::atomic<bool>> cancelled = m_inkCancelled;
+    for (const auto& [row, path] : files) {
+        m_inkPool.start([this, row, path, cancelled, measures] {
+            if (cancelled->load())
+                return;
+            platform::yieldToInterface();
+            std::optional<InkStatistics> read = measures->reader().readInk(QFile::encodeName(path).toStdString());
+            std::shared_ptr<const InkStatistics> ink;
+            if (read)
+                ink = std::make_shared<const InkStatistics>(std::move(*read));
+            QMetaObject::invokeMethod(this, [this, row, ink, cancelled] {
+                if (!cancelled->load())
+                    Q_EMIT inkMeasured(row, ink);
+            }, Qt::QueuedConnection);
+        });
+    }
 }
 
 void BatchMeasurer::start(const QStringList& files, std::shared_ptr<MeasureStore> measures)

@@ -3,6 +3,7 @@
 #include "app/overview/BatchMeasurer.h"
 #include "app/overview/ThumbnailMaker.h"
 #include "app/VerdictColour.h"
+#include "report/DemandText.h"
 #include "platform/PathNames.h"
 
 #include <QBrush>
@@ -31,7 +32,21 @@ int verdictRank(const ImageRecord& record, bool measured)
         return 4;
     if (!record.judgement)
         return 0;
-    return (record.judgement->colourFails ? 1 : 0) + (record.judgement->dpiFails ? 2 : 0);
+    return (record.judgement->colourFails ? 1 : 0) + (record.judgement->dpiFails ? 2 : 0)
+        + (record.judgement->demands.fails() ? 1 : 0);
+}
+
+// The ink column's figure: the maximum total ink, once measured.
+std::optional<double> maximumInk(const ImageRecord& record)
+{
+    if (const auto& figures = record.judgement ? record.judgement->demands.inkFigures : std::nullopt)
+        return figures->maximumPercent;
+    return record.ink ? record.ink->maximumPercent() : std::nullopt;
+}
+
+bool demandFails(const ImageRecord& record, Demand demand)
+{
+    return record.judgement && record.judgement->demands.verdict(demand) == DemandVerdict::Fail;
 }
 
 } // namespace
@@ -42,6 +57,7 @@ BatchModel::BatchModel(QObject* parent)
     , m_thumbnails(new ThumbnailMaker(QSize(40, 40), this))
 {
     connect(m_measurer, &BatchMeasurer::measured, this, &BatchModel::take);
+    connect(m_measurer, &BatchMeasurer::inkMeasured, this, &BatchModel::setInk);
     connect(m_thumbnails, &ThumbnailMaker::ready, this, [this](int row) {
         if (row >= 0 && row < rowCount())
             Q_EMIT dataChanged(index(row, ThumbnailColumn), index(row, ThumbnailColumn), {Qt::DecorationRole});
@@ -69,6 +85,7 @@ void BatchModel::setBatch(const QStringList& files, std::shared_ptr<MeasureStore
     m_rows.assign(size_t(files.size()), Row{});
     m_counts = BatchCounts{};
     m_counts.total = m_counts.pending = static_cast<int>(files.size());
+    m_measures = measures;
     endResetModel();
     Q_EMIT countsChanged();
     m_measurer->start(m_files, std::move(measures));
@@ -101,8 +118,26 @@ void BatchModel::take(int first, const QList<ImageRecord>& records)
         row.measured = true;
         count(row, +1);
     }
+    askForInk(first, last);
     Q_EMIT dataChanged(index(first, 0), index(last, ColumnCount - 1));
     Q_EMIT countsChanged();
+}
+
+void BatchModel::askForInk(int first, int last)
+{
+    if (!m_rules || !m_rules->demands.inkLimitPercent || !m_measures)
+        return;
+    QList<QPair<int, QString>> files;
+    for (int at = first; at <= last; ++at) {
+        Row& row = m_rows[size_t(at)];
+        if (row.measured && row.record.readable && row.record.measure.colourClass == ColourClass::CMYK && !row.record.ink
+            && !row.inkAsked) {
+            row.inkAsked = true;
+            files.append({at, m_files.at(at)});
+        }
+    }
+    if (!files.isEmpty())
+        m_measurer->startInk(files, m_measures);
 }
 
 void BatchModel::judge(Row& row) const
@@ -116,8 +151,15 @@ void BatchModel::judge(Row& row) const
 void BatchModel::setRules(const std::optional<RuleControls>& rules)
 {
     m_rules = rules;
+    // The ink is read only while a limit asks for it.
+    if (!m_rules || !m_rules->demands.inkLimitPercent) {
+        m_measurer->cancelInk();
+        for (Row& row : m_rows)
+            row.inkAsked = false;
+    }
     if (m_rows.empty())
         return;
+    askForInk(0, rowCount() - 1);
     m_counts = BatchCounts{};
     m_counts.total = rowCount();
     for (Row& row : m_rows) {
@@ -125,8 +167,22 @@ void BatchModel::setRules(const std::optional<RuleControls>& rules)
             judge(row);
         count(row, +1);
     }
-    Q_EMIT dataChanged(index(0, DpiColumn), index(rowCount() - 1, VerdictColumn));
+    Q_EMIT dataChanged(index(0, DpiColumn), index(rowCount() - 1, ColumnCount - 1));
     Q_EMIT countsChanged();
+}
+
+void BatchModel::setInk(int at, std::shared_ptr<const InkStatistics> ink)
+{
+    if (at < 0 || at >= rowCount() || !m_rows[size_t(at)].measured || !ink)
+        return;
+    Row& row = m_rows[size_t(at)];
+    count(row, -1);
+    row.record.ink = std::move(ink);
+    judge(row);
+    count(row, +1);
+    Q_EMIT dataChanged(index(at, 0), index(at, ColumnCount - 1));
+    Q_EMIT countsChanged();
+    Q_EMIT inkArrived(at);
 }
 
 int BatchModel::rowCount(const QModelIndex& parent) const
@@ -158,6 +214,23 @@ QVariant BatchModel::display(const Row& row, int column, int index) const
         return row.record.measuredDpi == noDpi ? QStringLiteral("—") : QString::number(row.record.measuredDpi);
     case ColourColumn: return colourText(row.record.measure);
     case VerdictColumn: return verdictCellText(row.record);
+    case PrintSizeColumn:
+        if (!row.record.printSize)
+            return QString();
+        return tr("%1 × %2 mm")
+            .arg(QString::number(row.record.printSize->widthMm(), 'f', 1), QString::number(row.record.printSize->heightMm(), 'f', 1));
+    case InkColumn: {
+        const std::optional<double> ink = maximumInk(row.record);
+        return ink ? tr("%1 %").arg(QString::number(*ink, 'f', 0)) : QString();
+    }
+    case ProfileColumn:
+        if (!row.record.details || !row.record.details->hasProfile)
+            return row.record.details ? tr("none") : QString();
+        return QString::fromStdString(row.record.details->profileDescription);
+    case AlphaColumn:
+        if (!row.record.details)
+            return QString();
+        return row.record.details->alpha ? tr("yes") : tr("no");
     default: return {};
     }
 }
@@ -174,6 +247,11 @@ QVariant BatchModel::sortKey(const Row& row, int column, int index) const
     case DpiColumn: return row.measured && row.record.readable ? row.record.measuredDpi : noDpi;
     case ColourColumn: return row.measured ? colourText(row.record.measure) : QString();
     case VerdictColumn: return verdictRank(row.record, row.measured);
+    case PrintSizeColumn:
+        return row.measured && row.record.printSize ? row.record.printSize->widthMm() * row.record.printSize->heightMm() : -1.0;
+    case InkColumn: return row.measured ? maximumInk(row.record).value_or(-1.0) : -1.0;
+    case ProfileColumn: return row.measured ? display(row, column, index) : QVariant(QString());
+    case AlphaColumn: return row.measured && row.record.details ? int(row.record.details->alpha) : -1;
     default: return {};
     }
 }
@@ -207,7 +285,12 @@ QVariant BatchModel::data(const QModelIndex& index, int role) const
         const Judgement& verdict = *row.record.judgement;
         const bool failing = (column == VerdictColumn && (unreadable || verdict.fails()))
             || (!unreadable && column == DpiColumn && verdict.dpiFails)
-            || (!unreadable && column == ColourColumn && verdict.colourFails);
+            || (!unreadable && column == ColourColumn && verdict.colourFails)
+            || (column == SizeColumn && demandFails(row.record, Demand::PrintSize))
+            || (column == PrintSizeColumn && demandFails(row.record, Demand::PrintSize))
+            || (column == InkColumn && demandFails(row.record, Demand::Ink))
+            || (column == ProfileColumn && demandFails(row.record, Demand::Profile))
+            || (column == AlphaColumn && demandFails(row.record, Demand::Transparency));
         return failing ? QVariant(QBrush(failingColour(QGuiApplication::palette()))) : QVariant();
     }
     case Qt::DecorationRole:
@@ -233,6 +316,10 @@ QVariant BatchModel::headerData(int section, Qt::Orientation orientation, int ro
     case DpiColumn: return tr("dpi");
     case ColourColumn: return tr("Colour space");
     case VerdictColumn: return tr("Result");
+    case PrintSizeColumn: return tr("Print size");
+    case InkColumn: return tr("Total ink");
+    case ProfileColumn: return tr("Profile");
+    case AlphaColumn: return tr("Alpha");
     default: return {};
     }
 }

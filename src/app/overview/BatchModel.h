@@ -25,7 +25,13 @@ class ThumbnailMaker;
 class BatchModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { ThumbnailColumn, NameColumn, SizeColumn, DpiColumn, ColourColumn, VerdictColumn, ColumnCount };
+    enum Column {
+        ThumbnailColumn, NameColumn, SizeColumn, DpiColumn, ColourColumn, VerdictColumn,
+        // Optional, hidden until the user shows them from the header's menu.
+        PrintSizeColumn, InkColumn, ProfileColumn, AlphaColumn,
+        ColumnCount
+    };
+    static constexpr int firstOptionalColumn = PrintSizeColumn;
     enum Role {
         SortRole = Qt::UserRole + 1, // a value that orders the column
         VerdictKindRole,             // "pass", "fail", "unreadable", "unjudged" or "pending"
@@ -38,6 +44,9 @@ public:
     void setBatch(const QStringList& files, std::shared_ptr<MeasureStore> measures);
     // Judges every measured row again; no rules (no setting picked): no verdicts.
     void setRules(const std::optional<RuleControls>& rules);
+    // A row's total ink, measured after the rest (CMYK rows only, and only
+    // while the rules carry an ink limit): the row is judged again with it.
+    void setInk(int row, std::shared_ptr<const InkStatistics> ink);
     // Ends the background work for good (shutdown).
     void stop();
 
@@ -56,12 +65,18 @@ public:
 
 Q_SIGNALS:
     void countsChanged();
+    // A row's total ink arrived and the row was judged again.
+    void inkArrived(int row);
 
 private:
     struct Row {
         ImageRecord record;
         bool measured = false;
+        bool inkAsked = false;
     };
+    // Asks for the ink of the measured CMYK rows that lack it, while the
+    // rules carry an ink limit.
+    void askForInk(int first, int last);
     void take(int first, const QList<ImageRecord>& records);
     void judge(Row& row) const;
     void count(const Row& row, int sign);
@@ -71,6 +86,7 @@ private:
     QStringList m_files;
     std::vector<Row> m_rows;
     std::optional<RuleControls> m_rules;
+    std::shared_ptr<MeasureStore> m_measures;
     BatchCounts m_counts;
     BatchMeasurer* m_measurer;
     ThumbnailMaker* m_thumbnails;

@@ -27,6 +27,9 @@ public:
     // batch and is gone now reads "no longer there".
     ImageRecord record(const QString& path);
 
+    // The reader the records come from (the total ink is read through it).
+    const ImageHeaderReader& reader() const { return m_reader; }
+
     // How many times a file was actually read (tests and benchmarks).
     int reads(const QString& path) const;
 

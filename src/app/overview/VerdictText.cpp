@@ -1,6 +1,7 @@
 #include "app/overview/VerdictText.h"
 
 #include "app/UnreadableText.h"
+#include "report/DemandText.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -38,7 +39,7 @@ QString verdictBannerText(const ImageRecord& record, const RuleControls& rules, 
     const Judgement verdict = record.judgement.value_or(judge(record, rules));
     // A setting that demands nothing passes everything: saying "passes" alone
     // would read as "passes nothing".
-    if (!rules.matrixEnabled && verdict.requiredDpi <= 0 && !verdict.fails())
+    if (!rules.matrixEnabled && verdict.requiredDpi <= 0 && !rules.demands.any() && !verdict.fails())
         return Verdict::tr("No demands: every image passes %1").arg(settingTitle);
     // Lab, duotone, device spaces...: the colour rule has nothing to say.
     const bool colourNotChecked = rules.matrixEnabled && record.measure.colourClass == ColourClass::Other;
@@ -62,6 +63,9 @@ QString verdictBannerText(const ImageRecord& record, const RuleControls& rules, 
                         ? Verdict::tr("resolution unknown, needs %1 dpi").arg(verdict.requiredDpi)
                         : Verdict::tr("%1 dpi, needs %2").arg(record.measuredDpi).arg(verdict.requiredDpi));
     }
+    // Each failing print check with its numbers.
+    for (Demand demand : verdict.demands.failing())
+        reasons << Verdict::tr("%1: %2").arg(demandName(demand), demandFailureText(demand, record, verdict, rules.demands));
     const QString why = reasons.join(QLatin1String("; "));
     return colourNotChecked ? Verdict::tr("Fails %1: %2 (colour not checked: %3)").arg(settingTitle, why, spaceName)
                             : Verdict::tr("Fails %1: %2").arg(settingTitle, why);
@@ -80,6 +84,8 @@ QString verdictCellText(const ImageRecord& record)
         what << Verdict::tr("colour");
     if (record.judgement->dpiFails)
         what << Verdict::tr("dpi");
+    for (Demand demand : record.judgement->demands.failing())
+        what << demandName(demand);
     return Verdict::tr("Fails: %1").arg(what.join(QLatin1String(", ")));
 }
 

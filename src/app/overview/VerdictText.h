@@ -14,13 +14,14 @@ namespace quorvel {
 // name, empty while none is picked.
 
 // "Passes Pre-Press"; "Passes Pre-Press (colour not checked: Lab)"; "Fails
-// Pre-Press: colour space RGB, needs CMYK; 72 dpi, needs 300"; "No demands:
-// every image passes None"; "Unreadable: <reason>"; "No setting picked:
-// choose one above".
+// Pre-Press: colour space RGB, needs CMYK; 72 dpi, needs 300; print size:
+// needs 2552 x 3579 px for A4 + 3 mm bleed at 300 dpi, has 2480 x 3508"; "No
+// demands: every image passes None"; "Unreadable: <reason>"; "No setting
+// picked: choose one above".
 QString verdictBannerText(const ImageRecord& record, const RuleControls& rules, const QString& settingTitle);
 
-// The overview's verdict cell: "Passes", "Fails: colour, dpi", "Unreadable";
-// empty for a record not judged (no setting picked).
+// The overview's verdict cell: "Passes", "Fails: colour, dpi, print size, ink",
+// "Unreadable"; empty for a record not judged (no setting picked).
 QString verdictCellText(const ImageRecord& record);
 
 // What a setting demands, as the overview's counts line names it: "CMYK,

@@ -225,8 +225,15 @@ void tiffDetails(ImageDetails& details, TIFF* tiff)
     uint16_t extraCount = 0;
     uint16_t* extra = nullptr;
     if (TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extra) && extra) {
-        for (uint16_t i = 0; i < extraCount; ++i)
-            details.alpha = details.alpha || extra[i] == EXTRASAMPLE_ASSOCALPHA || extra[i] == EXTRASAMPLE_UNASSALPHA;
+        // Every extra sample beyond the first alpha one is an extra channel
+        // (unspecified data: spot colours and the like).
+        for (uint16_t i = 0; i < extraCount; ++i) {
+            const bool isAlpha = extra[i] == EXTRASAMPLE_ASSOCALPHA || extra[i] == EXTRASAMPLE_UNASSALPHA;
+            if (isAlpha && !details.alpha)
+                details.alpha = true;
+            else
+                ++details.extraChannels;
+        }
     }
     uint32_t profileSize = 0;
     void* profile = nullptr;

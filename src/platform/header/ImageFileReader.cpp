@@ -4,6 +4,7 @@
 #include "platform/header/FormatReaders.h"
 #include "platform/header/HeaderFile.h"
 #include "platform/header/Jp2Boxes.h"
+#include "platform/loader/LoaderClient.h"
 
 #include <memory>
 
@@ -111,6 +112,15 @@ ImageHeader ImageFileReader::readHeaderAndDetails(const std::string& path, Image
         header = readWith(path, nullptr);
     }
     return header;
+}
+
+std::optional<InkStatistics> ImageFileReader::readInk(const std::string& path) const
+{
+    UnreadableReason why = UnreadableReason::None;
+    const std::unique_ptr<header::HeaderFile> file = header::HeaderFile::open(path, &why);
+    if (!file)
+        return std::nullopt;
+    return loader::readInkThroughHelper(file->descriptor());
 }
 
 } // namespace quorvel::platform

@@ -13,6 +13,8 @@ public:
     ImageHeader readHeader(const std::string& path) const override;
     // Details: the same header, with the details read in the same pass.
     ImageHeader readHeaderAndDetails(const std::string& path, ImageDetails& details) const override;
+    // The total ink, every pixel decoded in the confined loader helper.
+    std::optional<InkStatistics> readInk(const std::string& path) const override;
 };
 
 } // namespace quorvel::platform

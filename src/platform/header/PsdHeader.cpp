@@ -23,6 +23,8 @@ constexpr int maxTaggedBlocks = 256;
 constexpr uint32_t maxProfileBytes = 4 * 1024 * 1024;
 constexpr uint16_t resolutionInfo = 0x03ED;
 constexpr uint16_t iccProfile = 0x040F;
+// How each channel beyond the colour ones is shown: alpha or spot colour.
+constexpr uint16_t displayInfo = 0x0435;
 
 enum Mode : uint16_t {
     Bitmap = 0, Grayscale = 1, Indexed = 2, Rgb = 3, Cmyk = 4, Multichannel = 7, Duotone = 8, Lab = 9
@@ -131,6 +133,9 @@ struct Resources {
     std::optional<double> verticalDpi;
     bool hasProfile = false;
     std::vector<unsigned char> profile; // empty when too large or cut short
+    // The kind of each channel beyond the colour ones, in order: 0 alpha,
+    // 1 inverted alpha, 2 spot colour. Empty when the file does not say.
+    std::vector<unsigned char> extraKinds;
 };
 
 // Walks the image resources for the resolution and, with details, the
@@ -162,6 +167,16 @@ Resources readResources(Window& file, int64_t offset, int64_t end, bool details)
             found.verticalDpi = fixedResolution(info + 8);
             if (!details)
                 break;
+        } else if (id == displayInfo && details && found.extraKinds.empty() && size >= 4) {
+            // A version, then 13 bytes per channel: colour space, colour,
+            // opacity, kind.
+            constexpr size_t entry = 13;
+            const size_t count = std::min<size_t>((size - 4) / entry, 56);
+            std::vector<unsigned char> entries(count * entry);
+            if (count > 0 && file.readAt(data + 4, entries.data(), entries.size()) == entries.size()) {
+                for (size_t k = 0; k < count; ++k)
+                    found.extraKinds.push_back(entries[k * entry + 12]);
+            }
         } else if (id == iccProfile && details && !found.hasProfile) {
             found.hasProfile = true;
             if (size > 0 && size <= maxProfileBytes) {
@@ -287,7 +302,19 @@ ImageHeader readPsdHeader(HeaderFile& whole, ImageDetails* details)
     header.verticalDpi = resources.verticalDpi;
     if (details) {
         details->bitsPerSample = depth;
-        details->alpha = channels > colour;
+        // Without a word on each extra channel, the first is the document's
+        // transparency and any further ones are extra.
+        const int extra = channels - colour;
+        if (resources.extraKinds.empty()) {
+            details->alpha = extra > 0;
+            details->extraChannels = std::max(0, extra - 1);
+        } else {
+            int spots = 0;
+            for (size_t k = 0; k < resources.extraKinds.size() && int(k) < extra; ++k)
+                spots += resources.extraKinds[k] == 2 ? 1 : 0;
+            details->alpha = extra - spots > 0;
+            details->extraChannels = spots;
+        }
         details->pages = 1;
         details->layers = layerCount(file, layersAt, lengthBytes);
         setResolution(*details, ResolutionSource::Other, resources.horizontalDpi, resources.verticalDpi);

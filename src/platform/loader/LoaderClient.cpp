@@ -618,6 +618,21 @@ bool makePreviewThroughHelper(int fd, int width, int height, Preview& preview)
     return readPreview(r, preview, request.width, request.height) && preview.width > 0 && preview.height > 0;
 }
 
+std::optional<InkStatistics> readInkThroughHelper(int fd)
+{
+    Request request;
+    request.kind = RequestKind::Ink;
+    std::vector<unsigned char> reply;
+    Pool& pool = Pool::instance();
+    if (pool.run(request, fd, pool.timeouts().ink, maxSmallReplyBytes, reply) != Outcome::Answered)
+        return std::nullopt;
+    Reader r(reply.data(), reply.size());
+    std::optional<InkStatistics> ink;
+    if (!readInk(r, ink))
+        return std::nullopt;
+    return ink;
+}
+
 std::vector<std::string> helperSuffixes()
 {
     Request request;

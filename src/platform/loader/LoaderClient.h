@@ -11,6 +11,7 @@
 #include "platform/loader/LoaderProtocol.h"
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ ImageHeader readHeaderThroughHelper(int fd, ImageDetails* details);
 
 // An sRGB preview within width x height; false when none can be made.
 bool makePreviewThroughHelper(int fd, int width, int height, Preview& preview);
+
+// The total ink of the CMYK image open on `fd`, every pixel read in a
+// child; absent when the image is not CMYK or cannot be read.
+std::optional<InkStatistics> readInkThroughHelper(int fd);
 
 // The suffixes of the formats the helper reads; empty without a helper.
 std::vector<std::string> helperSuffixes();
@@ -36,6 +41,7 @@ std::string helperExecutable();
 struct HelperTimeouts {
     std::chrono::milliseconds header{10000};
     std::chrono::milliseconds preview{30000};
+    std::chrono::milliseconds ink{60000};
 };
 void setHelperTimeouts(HelperTimeouts timeouts);
 // Stops the zygote; the next request starts a fresh one.

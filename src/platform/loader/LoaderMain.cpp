@@ -6,6 +6,7 @@
 // an open descriptor (never a path), answers on the socket it was handed
 // for that, and exits. The program kills and waits for every child itself.
 #include "platform/loader/Confinement.h"
+#include "platform/loader/InkRead.h"
 #include "platform/loader/LoaderProtocol.h"
 #include "platform/loader/PsdComposite.h"
 #include "platform/loader/VipsRead.h"
@@ -77,6 +78,16 @@ std::vector<unsigned char> answer(const Request& request, int fd)
         break;
     }
     case RequestKind::Formats: writeSuffixes(w, servedSuffixes()); break;
+    case RequestKind::Ink: {
+        // Every pixel at full resolution, a strip of rows at a time.
+        InkStatistics ink;
+        const InkResult result = fd < 0 ? InkResult::Unreadable : readVipsInk(fd, ink);
+        writeInk(w, result == InkResult::Measured ? InkReply::Measured
+                    : result == InkResult::NotCmyk ? InkReply::NotCmyk
+                                                   : InkReply::Unreadable,
+                 ink);
+        break;
+    }
     }
     return w.data();
 }
@@ -91,7 +102,9 @@ bool isSocket(int fd)
 // then gone. It never returns.
 [[noreturn]] void serve(const Request& request, int answerSocket, int image)
 {
-    const int cpuSeconds = request.kind == RequestKind::Preview ? previewCpuSeconds : headerCpuSeconds;
+    // The ink decodes a whole image, as a preview may.
+    const int cpuSeconds = request.kind == RequestKind::Preview || request.kind == RequestKind::Ink ? previewCpuSeconds
+                                                                                                  : headerCpuSeconds;
     if (!confineChild(answerSocket, image, cpuSeconds))
         ::_exit(3);
     const int fd = image >= 0 ? childImage : -1;

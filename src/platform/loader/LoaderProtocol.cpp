@@ -1,5 +1,8 @@
 #include "platform/loader/LoaderProtocol.h"
 
+#include <array>
+#include <cmath>
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -311,6 +314,59 @@ bool readSuffixes(Reader& r, std::vector<std::string>& suffixes)
         suffixes.push_back(std::move(suffix));
     }
     return r.atEnd();
+}
+
+void writeInk(Writer& w, InkReply reply, const InkStatistics& ink)
+{
+    w.u8(static_cast<uint8_t>(reply));
+    if (reply != InkReply::Measured)
+        return;
+    const auto& bins = ink.histogram();
+    int32_t used = 0;
+    for (uint64_t count : bins)
+        used += count != 0 ? 1 : 0;
+    w.i32(used);
+    for (int32_t i = 0; i < InkStatistics::binCount; ++i) {
+        if (bins[size_t(i)] != 0) {
+            w.i32(i);
+            w.f64(static_cast<double>(bins[size_t(i)]));
+        }
+    }
+}
+
+bool readInk(Reader& r, std::optional<InkStatistics>& ink)
+{
+    ink.reset();
+    const uint8_t reply = r.u8();
+    if (!r.ok() || reply > static_cast<uint8_t>(InkReply::Unreadable))
+        return false;
+    if (reply != static_cast<uint8_t>(InkReply::Measured))
+        return r.atEnd();
+    const int32_t used = r.i32();
+    if (!r.ok() || used < 1 || used > InkStatistics::binCount)
+        return false;
+    // No image has more pixels than its largest sides allow, nor more than a
+    // double counts exactly.
+    const double mostPixels = std::min(double(maxImageSide) * double(maxImageSide), 9007199254740992.0);
+    std::array<uint64_t, InkStatistics::binCount> bins{};
+    double total = 0;
+    int32_t previous = -1;
+    for (int32_t k = 0; k < used; ++k) {
+        const int32_t bin = r.i32();
+        const double count = r.f64();
+        if (!r.ok() || bin <= previous || bin >= InkStatistics::binCount || !(count >= 1.0) || count != std::floor(count)
+            || count > mostPixels)
+            return false;
+        total += count;
+        if (total > mostPixels)
+            return false;
+        bins[size_t(bin)] = static_cast<uint64_t>(count);
+        previous = bin;
+    }
+    if (!r.atEnd())
+        return false;
+    ink = InkStatistics::fromHistogram(bins);
+    return true;
 }
 
 namespace {

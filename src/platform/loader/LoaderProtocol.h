@@ -14,6 +14,7 @@
 
 #include "check/ImageDetails.h"
 #include "check/ImageMeasure.h"
+#include "check/InkStatistics.h"
 
 #include <cstdint>
 #include <optional>
@@ -27,6 +28,7 @@ enum class RequestKind : uint32_t {
     HeaderAndDetails = 2, // the header and the details
     Preview = 3,          // an sRGB preview within width x height
     Formats = 4,          // the file-name suffixes of the formats served
+    Ink = 5,              // the total ink of a CMYK image, every pixel read
 };
 
 struct Request {
@@ -124,6 +126,15 @@ bool readPreview(Reader& r, Preview& preview, int32_t width = maxPreviewSide, in
 
 void writeSuffixes(Writer& w, const std::vector<std::string>& suffixes);
 bool readSuffixes(Reader& r, std::vector<std::string>& suffixes);
+
+// The total ink of a CMYK image: whether it was measured, and the histogram
+// as its non-empty bins in increasing order.
+enum class InkReply : uint8_t { Measured = 0, NotCmyk = 1, Unreadable = 2 };
+void writeInk(Writer& w, InkReply reply, const InkStatistics& ink);
+// False when the reply is malformed: an unknown kind, bins out of order or
+// range, counts that are not whole or more pixels than any image has. `ink`
+// is set only for a measured image.
+bool readInk(Reader& r, std::optional<InkStatistics>& ink);
 
 // Blocking I/O on the socket; false on any failure or end of stream. Writes
 // never raise SIGPIPE.
