@@ -31,11 +31,11 @@ struct Folder {
     {
         QDir(path).removeRecursively();
         QDir().mkpath(path);
-        JpegSpec spec;
-        spec.jfifUnit = 1;
-        spec.xDensity = spec.yDensity = 72;
+        JpegSpec recipe;
+        recipe.jfifUnit = 1;
+        recipe.xDensity = recipe.yDensity = 72;
         file = (path + QStringLiteral("/photo.jpg")).toStdString();
-        EXPECT_TRUE(writeJpeg(file, spec));
+        EXPECT_TRUE(writeJpeg(file, recipe));
         original = readBytes(file);
     }
     QStringList entries() const

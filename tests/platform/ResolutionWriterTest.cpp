@@ -57,10 +57,10 @@ Bytes app13()
     return p;
 }
 
-Bytes jpegBytes(const JpegSpec& spec)
+Bytes jpegBytes(const JpegSpec& recipe)
 {
     const std::string path = scratchPath("made.jpg");
-    EXPECT_TRUE(writeJpeg(path, spec));
+    EXPECT_TRUE(writeJpeg(path, recipe));
     return readBytes(path);
 }
 

@@ -178,7 +178,7 @@ struct ColourBox {
     int64_t profileBytes = 0;
 };
 
-// The first colour specification: an enumerated space, or a profile whose
+// The first colour box ('colr'): an enumerated space, or a profile whose
 // header names the space. Without one, or with a method not known here,
 // the components decide.
 ColourBox readColour(const HeaderFile& file, const jp2::Layout& layout, int bands)
