@@ -1,5 +1,7 @@
 #include "platform/PreviewMaker.h"
 
+#include "platform/loader/LoaderClient.h"
+
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace quorvel::platform {
@@ -25,7 +27,12 @@ void PreviewLoader::request(const QString& path, QSize bounds)
         if (generation == m_generation)
             Q_EMIT previewReady(watcher->result());
     });
-    watcher->setFuture(QtConcurrent::run([path, bounds] { return makePreview(path, bounds); }));
+    // The inspector's preview is waited for by the user: it takes the way
+    // through that the overview's thumbnails cannot hold.
+    watcher->setFuture(QtConcurrent::run([path, bounds] {
+        const loader::InteractiveRequests interactive;
+        return makePreview(path, bounds);
+    }));
 }
 
 void PreviewLoader::cancel()

@@ -7,11 +7,14 @@
 #include "check/ImageMeasure.h"
 #include "platform/header/ImageFileReader.h"
 #include "platform/loader/LoaderClient.h"
+#include "platform/PreviewMaker.h"
 #include "support/TestImages.h"
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -456,7 +459,13 @@ TEST_F(InteractiveLane, GetsThroughWhileBackgroundWorkHoldsEveryChild)
         header = reader.readHeader(good);
     }
     EXPECT_EQ(header.pixelsHigh, 10);
-    // It did not wait for a background request to time out.
+    // So does the inspector's preview.
+    platform::PreviewLoader previews;
+    QSignalSpy ready(&previews, &platform::PreviewLoader::previewReady);
+    previews.request(QString::fromStdString(good), QSize(8, 8));
+    ASSERT_TRUE(ready.wait(30000));
+    EXPECT_FALSE(ready.at(0).at(0).value<QImage>().isNull());
+    // Neither waited for a background request to time out.
     for (auto& request : background)
         EXPECT_EQ(request.wait_for(0s), std::future_status::timeout);
     for (auto& request : background)
