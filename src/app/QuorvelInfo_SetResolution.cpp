@@ -26,8 +26,10 @@ void QuorvelInfo::connectSetResolutionOutlets()
     // A right click on the overview offers it for the selected rows.
     ui->overviewTable->addAction(ui->setResolutionAction);
     ui->overviewTable->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // Files opened from the desktop count their total only after the
+    // overview shows them: the batch itself says whether there is one.
     connect(m_overview, &QAbstractItemModel::modelReset, this,
-            [this] { form()->setResolutionAction->setEnabled(hasBatch() && m_totale > 0); });
+            [this] { form()->setResolutionAction->setEnabled(hasBatch() && !m_nomideifiles->isEmpty()); });
 }
 
 void QuorvelInfo::openSetResolutionSheet()

@@ -79,6 +79,18 @@ protected:
     QString first, second, third;
 };
 
+using SetResolutionAction = InspectorFixture;
+
+// Files opened from the desktop are a batch like dropped ones: the Image
+// menu offers the action for them at once.
+TEST_F(SetResolutionAction, IsOfferedForFilesOpenedFromTheDesktop)
+{
+    EXPECT_FALSE(ui()->setResolutionAction->isEnabled());
+    info->applicationOpenFiles(
+        {image(QStringLiteral("opened.jpg"), {.width = 36, .height = 24, .model = Model::RGB, .dpi = 72})});
+    EXPECT_TRUE(ui()->setResolutionAction->isEnabled());
+}
+
 TEST_F(SetResolution, TwoSelectedRowsGetCopiesThatJoinTheBatch)
 {
     selectFirstTwoRows();
