@@ -266,17 +266,7 @@ Outcome receiveFromChild(int socket, unsigned char* data, size_t size, std::chro
         const ssize_t n = ::recvmsg(socket, &message, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
-        bool descriptors = (message.msg_flags & MSG_CTRUNC) != 0;
-        for (cmsghdr* c = CMSG_FIRSTHDR(&message); n > 0 && c; c = CMSG_NXTHDR(&message, c)) {
-            descriptors = true;
-            if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_RIGHTS)
-                continue;
-            for (size_t i = 0; i < (c->cmsg_len - CMSG_LEN(0)) / sizeof(int); ++i) {
-                int fd = -1;
-                std::memcpy(&fd, CMSG_DATA(c) + i * sizeof(int), sizeof fd);
-                ::close(fd);
-            }
-        }
+        const bool descriptors = n > 0 ? closeReceivedDescriptors(message) : (message.msg_flags & MSG_CTRUNC) != 0;
         if (n <= 0 || descriptors)
             return Outcome::Failed; // it died (crashed, killed by a limit) or sent what it must not
         data += n;
@@ -322,17 +312,7 @@ bool nothingLeft(int socket)
     message.msg_controllen = sizeof control;
     const ssize_t n = ::recvmsg(socket, &message, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
     const bool none = n == 0 || (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK));
-    bool descriptors = false;
-    for (cmsghdr* c = CMSG_FIRSTHDR(&message); n >= 0 && c; c = CMSG_NXTHDR(&message, c)) {
-        descriptors = true;
-        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_RIGHTS) {
-            for (size_t i = 0; i < (c->cmsg_len - CMSG_LEN(0)) / sizeof(int); ++i) {
-                int fd = -1;
-                std::memcpy(&fd, CMSG_DATA(c) + i * sizeof(int), sizeof fd);
-                ::close(fd);
-            }
-        }
-    }
+    const bool descriptors = n >= 0 && closeReceivedDescriptors(message);
     return none && !descriptors;
 }
 

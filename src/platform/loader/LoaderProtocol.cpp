@@ -444,6 +444,19 @@ bool takeDescriptors(msghdr& message, std::vector<int>& out)
     return true;
 }
 
+} // namespace
+
+bool closeReceivedDescriptors(msghdr& message)
+{
+    std::vector<int> descriptors;
+    takeDescriptors(message, descriptors); // closes them itself when truncated
+    for (int fd : descriptors)
+        ::close(fd);
+    return CMSG_FIRSTHDR(&message) != nullptr || (message.msg_flags & MSG_CTRUNC) != 0;
+}
+
+namespace {
+
 // Receives exactly `size` bytes, the descriptors that come with them
 // collected (close-on-exec); `timeoutMs` < 0 waits as long as it takes.
 bool receiveWithDescriptors(int socket, void* data, size_t size, std::vector<int>& descriptors, int timeoutMs)

@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+struct msghdr;
+
 namespace quorvel::platform::loader {
 
 enum class RequestKind : uint32_t {
@@ -146,6 +148,9 @@ bool sendRequest(int socket, const Request& request, int answerSocket, int fileD
 // further descriptor is closed, and a request without an answer socket is
 // refused.
 bool receiveRequest(int socket, Request& request, int& answerSocket, int& fileDescriptor);
+// Closes every descriptor that a received message brought; true when it
+// brought any control data at all, which no child ever sends.
+bool closeReceivedDescriptors(msghdr& message);
 // From the zygote: the request's number and the child's pidfd (-1 when it
 // could not start one).
 bool sendStarted(int socket, uint32_t number, int pidfd);
