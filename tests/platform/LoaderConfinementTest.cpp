@@ -41,6 +41,24 @@ namespace {
 using namespace std::chrono_literals;
 namespace loader = platform::loader;
 
+// The programs under test: the build's, or copies where the test runs as a
+// user who cannot reach the build (as_ordinary_user.sh).
+const char* programPath(const char* variable, const char* built)
+{
+    const char* copy = std::getenv(variable);
+    return copy && *copy ? copy : built;
+}
+
+const char* loaderTestBinary()
+{
+    return programPath("QUORVEL_TEST_LOADER_BINARY", QUORVEL_LOADER_TEST_BINARY);
+}
+
+QString inspectBinary()
+{
+    return QFile::decodeName(programPath("QUORVEL_TEST_INSPECT_BINARY", QUORVEL_INSPECT_BINARY));
+}
+
 // The test build of the helper, whose trigger files make its children
 // misbehave, for the duration of a test.
 class TestHelper : public ::testing::Test {
@@ -50,7 +68,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         const char* usual = std::getenv("QUORVEL_LOADER");
         m_usual = usual ? usual : "";
-        ::setenv("QUORVEL_LOADER", QUORVEL_LOADER_TEST_BINARY, 1);
+        ::setenv("QUORVEL_LOADER", loaderTestBinary(), 1);
         loader::stopIdleHelpers();
         // Far beyond any good file's time with both cores busy under a
         // sanitizer; the tests of time-outs shorten them around the files
@@ -159,9 +177,9 @@ TEST_F(HostileReplies, InspectPrintsNoForgedLine)
         arguments << QFile::decodeName(path.c_str());
     QProcess inspect;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QUORVEL_LOADER"), QStringLiteral(QUORVEL_LOADER_TEST_BINARY));
+    env.insert(QStringLiteral("QUORVEL_LOADER"), QFile::decodeName(loaderTestBinary()));
     inspect.setProcessEnvironment(env);
-    inspect.start(QStringLiteral(QUORVEL_INSPECT_BINARY), arguments);
+    inspect.start(inspectBinary(), arguments);
     // Far beyond the header time-out of every file: it must end by itself.
     ASSERT_TRUE(inspect.waitForFinished(120000));
     const QByteArray out = inspect.readAllStandardOutput();
@@ -193,12 +211,12 @@ TEST_F(HostileReplies, FileNamesForgeNothing)
     for (const Row& row : {Row{"lines", 1}, Row{"tsv", 2}, Row{"csv", 2}, Row{"json", -1}}) {
         QProcess inspect;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QUORVEL_LOADER"), QStringLiteral(QUORVEL_LOADER_TEST_BINARY));
+        env.insert(QStringLiteral("QUORVEL_LOADER"), QFile::decodeName(loaderTestBinary()));
         inspect.setProcessEnvironment(env);
         QStringList arguments{QFile::decodeName(path.c_str())};
         if (std::string_view(row.format) != "lines")
             arguments << QStringLiteral("--format") << QLatin1String(row.format);
-        inspect.start(QStringLiteral(QUORVEL_INSPECT_BINARY), arguments);
+        inspect.start(inspectBinary(), arguments);
         ASSERT_TRUE(inspect.waitForFinished(60000));
         const QByteArray out = inspect.readAllStandardOutput();
         for (qsizetype i = 0; i < out.size(); ++i) {
@@ -221,11 +239,11 @@ TEST_F(HostileReplies, WarningsOnStderrChangeNothing)
     for (int toFile = 0; toFile < 2; ++toFile) {
         QProcess inspect;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QUORVEL_LOADER"), QStringLiteral(QUORVEL_LOADER_TEST_BINARY));
+        env.insert(QStringLiteral("QUORVEL_LOADER"), QFile::decodeName(loaderTestBinary()));
         inspect.setProcessEnvironment(env);
         if (toFile)
             inspect.setStandardErrorFile(dir.filePath(QStringLiteral("stderr.log")));
-        inspect.start(QStringLiteral(QUORVEL_INSPECT_BINARY), {QFile::decodeName(warns.c_str())});
+        inspect.start(inspectBinary(), {QFile::decodeName(warns.c_str())});
         ASSERT_TRUE(inspect.waitForFinished(60000));
         outputs[toFile] = inspect.readAllStandardOutput();
     }

@@ -210,6 +210,13 @@ scmp_filter_ctx childFilter(scmp_datum_t self)
     for (const char* call : {"sendto", "sendmsg"})
         rule(SCMP_ACT_ALLOW, call, {SCMP_A0(SCMP_CMP_EQ, childSocket)});
 
+    // Taking the one request: the zygote's channel (the answer socket once
+    // that is closed) is read, the child's own pidfd opened and sent, and
+    // the handed descriptors moved into place.
+    rule(SCMP_ACT_ALLOW, "recvmsg", {SCMP_A0(SCMP_CMP_EQ, zygoteChannel)});
+    rule(SCMP_ACT_ALLOW, "pidfd_open", {SCMP_A0(SCMP_CMP_EQ, self), SCMP_A1(SCMP_CMP_EQ, 0)});
+    rule(SCMP_ACT_ALLOW, "close_range", {});
+
     // Threads only: a clone must share the address space, the signal
     // handlers and the thread group, and make no namespace.
     constexpr scmp_datum_t threadFlags = CLONE_VM | CLONE_SIGHAND | CLONE_THREAD;
@@ -224,8 +231,11 @@ scmp_filter_ctx childFilter(scmp_datum_t self)
     rule(SCMP_ACT_ALLOW, "tkill", {SCMP_A0(SCMP_CMP_EQ, self)});
     rule(SCMP_ACT_ALLOW, "rt_sigqueueinfo", {SCMP_A0(SCMP_CMP_EQ, self)});
     rule(SCMP_ACT_ALLOW, "rt_tgsigqueueinfo", {SCMP_A0(SCMP_CMP_EQ, self)});
-    // Its own limits only (ImageMagick reads them).
+    // Its own limits only: read (ImageMagick), and its processor time set
+    // for the request it took (never above the hard limit, which only a
+    // privileged process could raise).
     rule(SCMP_ACT_ALLOW, "prlimit64", {SCMP_A0(SCMP_CMP_EQ, 0), SCMP_A2(SCMP_CMP_EQ, 0)});
+    rule(SCMP_ACT_ALLOW, "prlimit64", {SCMP_A0(SCMP_CMP_EQ, 0), SCMP_A1(SCMP_CMP_EQ, RLIMIT_CPU)});
 
     // prctl: naming threads (glib, the C library's allocator) and reading
     // back what is set; any other option fails.
@@ -291,7 +301,7 @@ bool installChildFilter()
             ++patched;
         }
     }
-    if (patched >= 5) { // kill, tgkill, tkill and the two queued signals
+    if (patched >= 6) { // kill, tgkill, tkill, the two queued signals and pidfd_open
         const sock_fprog prog{static_cast<unsigned short>(program.size()), program.data()};
         return ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &prog, 0, 0) == 0;
     }
@@ -399,24 +409,19 @@ bool confineZygote(bool keepStderr)
     return compileChildFilter() && installZygoteFilter();
 }
 
-bool confineChild(int answerSocket, int image, int cpuSeconds)
+bool prepareChild(int toZygote, int cpuSeconds, int cpuSecondsAtMost)
 {
+    // Nothing of the zygote's but its channel; the signal to it where the
+    // filter lets it be written.
+    if (toZygote != spareSignal && ::dup3(toZygote, spareSignal, O_CLOEXEC) != spareSignal)
+        return false;
+    ::close_range(zygoteChannel + 1, spareSignal - 1, 0);
+    ::close_range(spareSignal + 1, ~0U, 0);
     if (::setsid() < 0)
         return false;
-    if (::prctl(PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0) != 0)
+    const pid_t zygote = ::getppid();
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0) != 0 || ::getppid() != zygote)
         return false;
-    // The two descriptors it was handed, on fixed numbers; nothing else.
-    if (answerSocket == childImage) {
-        const int moved = ::fcntl(answerSocket, F_DUPFD_CLOEXEC, childImage + 1);
-        if (moved < 0)
-            return false;
-        answerSocket = moved;
-    }
-    if (answerSocket != childSocket && ::dup2(answerSocket, childSocket) != childSocket)
-        return false;
-    if (image >= 0 && image != childImage && ::dup2(image, childImage) != childImage)
-        return false;
-    ::close_range(image >= 0 ? childImage + 1 : childImage, ~0U, 0);
     // Namespaces of its own where unprivileged ones are lent: no user's
     // identity, no shared IPC objects. The layers below hold without them.
     // (No network namespace: every socket call is outside the filter's
@@ -427,11 +432,28 @@ bool confineChild(int answerSocket, int image, int cpuSeconds)
         return false;
 #endif
     if (!setLimit(RLIMIT_FSIZE, 0, 0) || !setLimit(RLIMIT_NOFILE, openDescriptors, openDescriptors)
-        || !setLimit(RLIMIT_CORE, 0, 0) || !setLimit(RLIMIT_CPU, rlim_t(cpuSeconds), rlim_t(cpuSeconds) + 1))
+        || !setLimit(RLIMIT_CORE, 0, 0)
+        || !setLimit(RLIMIT_CPU, rlim_t(cpuSeconds), rlim_t(std::max(cpuSeconds, cpuSecondsAtMost)) + 1))
         return false;
-    if (!restrictFiles())
+    return restrictFiles() && installChildFilter();
+}
+
+bool confineChild(int answerSocket, int image, int cpuSeconds)
+{
+    // The two descriptors it was handed, on fixed numbers; nothing else.
+    if (answerSocket == childImage) {
+        const int moved = ::fcntl(answerSocket, F_DUPFD_CLOEXEC, childImage + 1);
+        if (moved < 0)
+            return false;
+        answerSocket = moved;
+    }
+    if (answerSocket != childSocket && ::dup3(answerSocket, childSocket, O_CLOEXEC) != childSocket)
         return false;
-    return installChildFilter();
+    if (image >= 0 && image != childImage && ::dup3(image, childImage, O_CLOEXEC) != childImage)
+        return false;
+    ::close_range(image >= 0 ? childImage + 1 : childImage, ~0U, 0);
+    rlimit cpu{};
+    return ::getrlimit(RLIMIT_CPU, &cpu) == 0 && setLimit(RLIMIT_CPU, rlim_t(cpuSeconds), cpu.rlim_max);
 }
 
 } // namespace quorvel::platform::loader

@@ -2,7 +2,12 @@
 
 namespace quorvel::platform::loader {
 
-// The descriptors a confined child keeps: its answer socket and the image.
+// The channel the zygote is asked on, which a spare child takes its one
+// request from; the descriptor a spare tells the zygote on that it is done
+// with the channel. Once it has its request, a child keeps only its answer
+// socket and the image.
+inline constexpr int zygoteChannel = 3;
+inline constexpr int spareSignal = 5;
 inline constexpr int childSocket = 3;
 inline constexpr int childImage = 4;
 
@@ -15,13 +20,21 @@ inline constexpr int childImage = 4;
 // nothing. `keepStderr` leaves descriptor 2 as it is (for tracing).
 bool confineZygote(bool keepStderr);
 
-// A freshly forked child, before it reads a byte: a session of its own, the
-// answer socket on childSocket and the image (-1 for none) on childImage with
-// every other descriptor closed, killed with the zygote, resource limits,
-// namespaces where the system lends them, a file-system ruleset where the
-// kernel has one (read-only access to the libraries and their data), and
-// an allow-list system-call filter whose default kills the process. False
-// when a layer that must hold could not be put in place.
+// A child forked ahead of its request (a spare), confined before it takes
+// one so that no request waits for it: a session of its own, killed with
+// the zygote, nothing open but the zygote's channel and `toZygote` (moved
+// to spareSignal first, even when a later step fails), resource limits (`cpuSeconds` of processor time, which a
+// request may raise to the hard limit `cpuSecondsAtMost`), namespaces where
+// the system lends them, a file-system ruleset where the kernel has one
+// (read-only access to the libraries and their data), and an allow-list
+// system-call filter whose default kills the process. False when a layer
+// that must hold could not be put in place.
+bool prepareChild(int toZygote, int cpuSeconds, int cpuSecondsAtMost);
+
+// The prepared child once it has its request and has let go of the channel
+// and spareSignal: the answer socket on childSocket and the image (-1 for
+// none) on childImage with every other descriptor closed, and `cpuSeconds`
+// of processor time. False when that could not be done.
 bool confineChild(int answerSocket, int image, int cpuSeconds);
 
 } // namespace quorvel::platform::loader

@@ -1,16 +1,20 @@
 // quorvel-loader: reads, for the program that started it, the images that
 // only loaders not hardened for hostile input can read. The process started
 // is a zygote: it loads libvips and its loaders, confines itself, and reads
-// no file. For each request on the socket pair on descriptor 3 it forks a
-// child that confines itself further, reads the one file it was handed as
-// an open descriptor (never a path), answers on the socket it was handed
-// for that, and exits. The program kills and waits for every child itself.
+// no file. It keeps one child forked ahead (a spare), which prepares its
+// confinement, takes the next request from the socket pair on descriptor 3,
+// tells the program who it is, lets go of that socket and tells the zygote
+// to fork the next spare; then it confines itself further, reads the one
+// file it was handed as an open descriptor (never a path), answers on the
+// socket it was handed for that, and exits. The program kills and waits for
+// every child itself.
 #include "platform/loader/Confinement.h"
 #include "platform/loader/InkRead.h"
 #include "platform/loader/LoaderProtocol.h"
 #include "platform/loader/PsdComposite.h"
 #include "platform/loader/VipsRead.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -42,7 +46,7 @@ using namespace quorvel::platform::loader;
 
 namespace {
 
-constexpr int channel = 3;
+constexpr int channel = zygoteChannel;
 constexpr int headerCpuSeconds = 15;
 constexpr int previewCpuSeconds = 45;
 
@@ -63,6 +67,7 @@ std::vector<unsigned char> answer(const Request& request, int fd)
         break;
     }
     case RequestKind::Preview: {
+        loadDeferredModules(); // the signature of a HEIF file names a module's loader
         Preview preview;
         const bool sane = request.width > 0 && request.height > 0 && request.width <= maxPreviewSide
             && request.height <= maxPreviewSide;
@@ -79,6 +84,7 @@ std::vector<unsigned char> answer(const Request& request, int fd)
     }
     case RequestKind::Formats: writeSuffixes(w, servedSuffixes()); break;
     case RequestKind::Ink: {
+        loadDeferredModules();
         // Every pixel at full resolution, a strip of rows at a time.
         InkStatistics ink;
         const InkResult result = fd < 0 ? InkResult::Unreadable : readVipsInk(fd, ink);
@@ -115,6 +121,68 @@ bool isSocket(int fd)
     const std::vector<unsigned char> reply = answer(request, fd);
     sendReply(childSocket, request.number, reply);
     ::_exit(0);
+}
+
+// What a spare tells the zygote once it is done with the channel.
+constexpr char requestTaken = 'T';
+constexpr char channelClosed = 'E';
+
+// The spare: confined ahead, it takes one request, answers the program with
+// its own pidfd (without one the program cannot end it, and counts the file
+// as unreadable), hands the channel back to the zygote and serves.
+[[noreturn]] void spare(int toZygote)
+{
+    const bool prepared = prepareChild(toZygote, headerCpuSeconds, previewCpuSeconds);
+    Request request;
+    int answerSocket = -1;
+    int image = -1;
+    if (!receiveRequest(channel, request, answerSocket, image)) {
+        (void)!::write(spareSignal, &channelClosed, 1);
+        ::_exit(0);
+    }
+    const int pidfd = prepared ? int(::syscall(SYS_pidfd_open, ::getpid(), 0)) : -1;
+    const bool sent = sendStarted(channel, request.number, pidfd);
+    if (pidfd >= 0)
+        ::close(pidfd);
+    ::close(channel);
+    (void)!::write(spareSignal, sent ? &requestTaken : &channelClosed, 1);
+    ::close(spareSignal);
+    if (!prepared || !sent)
+        ::_exit(3);
+    serve(request, answerSocket, image);
+}
+
+// Forks the next spare; the end of the pipe it tells on, -1 when none
+// could be made.
+int forkSpare()
+{
+    int taken[2];
+    if (::pipe2(taken, O_CLOEXEC) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(taken[0]);
+        spare(taken[1]);
+    }
+    ::close(taken[1]);
+    if (child < 0) {
+        ::close(taken[0]);
+        return -1;
+    }
+    return taken[0];
+}
+
+// Waits until the spare has taken a request; false when the channel is
+// closed or broken.
+bool takenBySpare(int fromSpare)
+{
+    char word = 0;
+    ssize_t n;
+    do
+        n = ::read(fromSpare, &word, 1);
+    while (n < 0 && errno == EINTR);
+    ::close(fromSpare);
+    return n == 1 && word == requestTaken;
 }
 
 } // namespace
@@ -154,10 +222,15 @@ int main(int argc, char** argv)
     // a cold start is not kept waiting for them, a batch soon has them.
     int served = 0;
     bool primed = false;
-    Request request;
-    int answerSocket = -1;
-    int image = -1;
     for (;;) {
+        const int fromSpare = forkSpare();
+        if (fromSpare < 0)
+            break;
+        // The loaders kept in modules load while the first spare serves.
+        loadDeferredModules();
+        if (!takenBySpare(fromSpare))
+            break;
+        ++served;
         if (!primed && served >= 2) {
             pollfd waiting{channel, POLLIN, 0};
             if (::poll(&waiting, 1, 0) == 0) {
@@ -165,25 +238,6 @@ int main(int argc, char** argv)
                 primed = true;
             }
         }
-        if (!receiveRequest(channel, request, answerSocket, image))
-            break;
-        ++served;
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::close(channel);
-            serve(request, answerSocket, image);
-        }
-        ::close(answerSocket);
-        if (image >= 0)
-            ::close(image);
-        // Without a pidfd the program cannot end the child: it then counts
-        // the file as unreadable, and the child runs into its CPU limit.
-        const int pidfd = child > 0 ? int(::syscall(SYS_pidfd_open, child, 0)) : -1;
-        const bool sent = sendStarted(channel, request.number, pidfd);
-        if (pidfd >= 0)
-            ::close(pidfd);
-        if (!sent)
-            break;
     }
     return 0;
 }

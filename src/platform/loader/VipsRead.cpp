@@ -11,13 +11,45 @@
 #include <cstdlib>
 #include <vector>
 
+#include <dlfcn.h>
+#include <gmodule.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <set>
 #include <string_view>
+#include <utility>
 
 namespace quorvel::platform::loader {
 namespace {
+
+// The folder of libvips' loadable modules while they are not loaded yet.
+std::string deferredModuleFolder;
+
+// The loaders libvips starts with, when its modules were deferred.
+std::vector<GType> builtInLoaders;
+
+void* collectLoaderType(void* loaderClass, void*, void*)
+{
+    builtInLoaders.push_back(G_TYPE_FROM_CLASS(loaderClass));
+    return nullptr;
+}
+
+// Where libvips keeps its modules: beside the library itself. Empty when
+// there is no such folder (a libvips built without modules).
+std::string vipsModuleFolder()
+{
+    Dl_info where{};
+    if (::dladdr(reinterpret_cast<void*>(&vips_init), &where) == 0 || !where.dli_fname)
+        return {};
+    const std::string library = where.dli_fname;
+    const size_t slash = library.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    const std::string folder = library.substr(0, slash) + "/vips-modules-" + std::to_string(VIPS_MAJOR_VERSION) + '.'
+        + std::to_string(VIPS_MINOR_VERSION);
+    struct stat info {};
+    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? folder : std::string();
+}
 
 // Loaders that recognise any text as an image, so they would measure notes
 // and spreadsheets as images.
@@ -120,9 +152,64 @@ std::string nicknameOf(const char* className)
     return nickname;
 }
 
+// The first bytes of a file, and which loaders may claim them.
+struct Probe {
+    VipsSource* source = nullptr;
+    const std::vector<unsigned char>* bytes = nullptr;
+    bool builtInOnly = false;
+};
+
+bool mayClaim(void* loaderClass, const Probe& probe, const char* variant)
+{
+    if (!vips_ispostfix(VIPS_OBJECT_CLASS(loaderClass)->nickname, variant))
+        return false;
+    return !probe.builtInOnly
+        || std::ranges::find(builtInLoaders, G_TYPE_FROM_CLASS(loaderClass)) != builtInLoaders.end();
+}
+
+void* claimsSource(void* loaderClass, void* probeData, void*)
+{
+    const Probe& probe = *static_cast<Probe*>(probeData);
+    auto* load = VIPS_FOREIGN_LOAD_CLASS(loaderClass);
+    if (!mayClaim(loaderClass, probe, "_source") || !load->is_a_source)
+        return nullptr;
+    // A loader may have read rather than peeked.
+    (void)vips_source_rewind(probe.source);
+    return load->is_a_source(probe.source) ? loaderClass : nullptr;
+}
+
+void* claimsBuffer(void* loaderClass, void* probeData, void*)
+{
+    const Probe& probe = *static_cast<Probe*>(probeData);
+    auto* load = VIPS_FOREIGN_LOAD_CLASS(loaderClass);
+    if (!mayClaim(loaderClass, probe, "_buffer") || !load->is_a_buffer)
+        return nullptr;
+    return load->is_a_buffer(probe.bytes->data(), probe.bytes->size()) ? loaderClass : nullptr;
+}
+
+// The class of the loader that claims `start`, in libvips' order of rank,
+// those that read a source before those that read a buffer; null when none.
+const char* claimant(const std::vector<unsigned char>& start, bool builtInOnly)
+{
+    Probe probe{nullptr, &start, builtInOnly};
+    void* found = nullptr;
+    if ((probe.source = vips_source_new_from_memory(start.data(), start.size()))) {
+        found = vips_foreign_map("VipsForeignLoad", claimsSource, &probe, nullptr);
+        g_object_unref(probe.source);
+    }
+    if (!found)
+        found = vips_foreign_map("VipsForeignLoad", claimsBuffer, &probe, nullptr);
+    vips_error_clear();
+    return found ? G_OBJECT_CLASS_NAME(found) : nullptr;
+}
+
 // The loader ("jp2kload_source", "magickload_buffer") for the file open on
 // `fd`, chosen from its first bytes by the loaders that read a source or a
 // buffer; empty when none recognises them, or the one that does is blocked.
+// libvips' own loaders are asked first, its modules' only when none of them
+// claims the file: the choice never depends on whether the modules were
+// loaded yet (only a file made to be two formats at once would be read
+// otherwise than by libvips' single ranking).
 std::string fileLoaderFor(int fd)
 {
     std::vector<unsigned char> start(sniffBytes);
@@ -130,14 +217,12 @@ std::string fileLoaderFor(int fd)
     if (n <= 0)
         return {};
     start.resize(static_cast<size_t>(n));
-    const char* found = nullptr;
-    if (VipsSource* probe = vips_source_new_from_memory(start.data(), start.size())) {
-        found = vips_foreign_find_load_source(probe);
-        g_object_unref(probe);
+    const bool inTwoSteps = !builtInLoaders.empty();
+    const char* found = claimant(start, inTwoSteps);
+    if (!found && inTwoSteps) {
+        loadDeferredModules();
+        found = claimant(start, false);
     }
-    if (!found)
-        found = vips_foreign_find_load_buffer(start.data(), start.size());
-    vips_error_clear();
     if (!found || isBlocked(found))
         return {};
     return nicknameOf(found);
@@ -245,8 +330,18 @@ void* collectSuffixes(VipsForeignClass* foreignClass, void* set, void* sniffable
 
 void startVips()
 {
+    // The loaders kept in modules (ImageMagick's, PDF, HEIF, JPEG XL, ...)
+    // bring most of the libraries and most of the start-up time; they are
+    // loaded later, once the first request is on its way. libvips looks for
+    // modules under the prefix it is given, where there are none.
+    deferredModuleFolder = vipsModuleFolder();
+    if (!deferredModuleFolder.empty())
+        ::setenv("VIPSHOME", "/nonexistent", 1);
     if (VIPS_INIT("quorvel-loader") != 0)
         vips_error_clear();
+    ::unsetenv("VIPSHOME");
+    if (!deferredModuleFolder.empty())
+        vips_foreign_map("VipsForeignLoad", collectLoaderType, nullptr, nullptr);
     vips_cache_set_max(0);
     vips_cache_set_max_mem(0);
     vips_concurrency_set(1); // several helpers run side by side instead
@@ -254,6 +349,29 @@ void startVips()
     vips_block_untrusted_set(false);
     for (const char* name : textLoaders)
         vips_operation_block_set(name, true);
+}
+
+void loadDeferredModules()
+{
+    if (deferredModuleFolder.empty())
+        return;
+    const std::string folder = std::exchange(deferredModuleFolder, {});
+    GDir* dir = g_dir_open(folder.c_str(), 0, nullptr);
+    if (!dir)
+        return;
+    std::vector<std::string> names;
+    while (const char* name = g_dir_read_name(dir))
+        if (std::string_view(name).ends_with("." G_MODULE_SUFFIX))
+            names.emplace_back(name);
+    g_dir_close(dir);
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        const std::string path = folder + '/' + name;
+        // A module that does not load costs only its formats, as it would
+        // at libvips' own start.
+        if (!g_module_open(path.c_str(), G_MODULE_BIND_LAZY) && std::getenv("QUORVEL_LOADER_TRACE"))
+            std::fprintf(stderr, "quorvel-loader: module %s: %s\n", path.c_str(), g_module_error());
+    }
 }
 
 void primeLoaders()
@@ -268,6 +386,10 @@ void primeLoaders()
     // Its header only: decoding pixels would start worker threads, which a
     // forked child would not have but would wait for.
     if (VipsImage* image = vips_image_new_from_buffer(tinyBmp, sizeof tinyBmp, "", nullptr))
+        g_object_unref(image);
+    // The drawing loader's parser and its types, likewise.
+    static const char tinySvg[] = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1\" height=\"1\"/>";
+    if (VipsImage* image = vips_image_new_from_buffer(tinySvg, sizeof tinySvg - 1, "", nullptr))
         g_object_unref(image);
     vips_error_clear();
 }
@@ -378,6 +500,7 @@ bool finishPreview(VipsImage* thumb, Preview& preview)
 
 std::vector<std::string> servedSuffixes()
 {
+    loadDeferredModules();
     std::set<std::string> sniffable;
     vips_foreign_map("VipsForeignLoad", reinterpret_cast<VipsSListMap2Fn>(collectSniffable), &sniffable, nullptr);
     std::set<std::string> suffixes;

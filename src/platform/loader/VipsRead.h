@@ -12,8 +12,12 @@
 namespace quorvel::platform::loader {
 
 // Starts libvips with all loaders but those that would take any text file
-// for an image.
+// for an image. The loaders libvips keeps in loadable modules are left for
+// loadDeferredModules(), or for the first file that may need one.
 void startVips();
+
+// Loads the modules startVips() left, once; nothing when none are left.
+void loadDeferredModules();
 
 // Wakes the loaders that read files of their own to start (ImageMagick's),
 // so that the processes forked afterwards need not.
