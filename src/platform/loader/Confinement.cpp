@@ -172,7 +172,9 @@ scmp_filter_ctx childFilter(scmp_datum_t self)
     scmp_filter_ctx ctx = seccomp_init(SCMP_ACT_KILL_PROCESS);
     if (!ctx)
         return nullptr;
-    bool ok = true;
+    // A tree of the calls rather than a list: the kernel walks the filter
+    // for every call when it loads it, and the children load it often.
+    bool ok = seccomp_attr_set(ctx, SCMP_FLTATR_CTL_OPTIMIZE, 2) == 0;
     const auto rule = [&](uint32_t action, const char* name, std::initializer_list<scmp_arg_cmp> args) {
         const int call = seccomp_syscall_resolve_name(name);
         if (call == __NR_SCMP_ERROR)
