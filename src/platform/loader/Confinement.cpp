@@ -427,7 +427,8 @@ bool prepareChild(int toZygote, int cpuSeconds, int cpuSecondsAtMost)
     // Namespaces of its own where unprivileged ones are lent: no user's
     // identity, no shared IPC objects. The layers below hold without them.
     // (No network namespace: every socket call is outside the filter's
-    // list, and making one costs a child more than all its other layers.)
+    // list, and making one costs more than all the other layers together,
+    // about 1 ms of every header even with the child prepared ahead.)
     ::unshare(CLONE_NEWUSER | CLONE_NEWIPC);
 #ifndef QUORVEL_ADDRESS_SANITIZER
     if (!setLimit(RLIMIT_AS, addressSpaceBytes, addressSpaceBytes))
