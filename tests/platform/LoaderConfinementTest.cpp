@@ -7,6 +7,7 @@
 #include "check/ImageMeasure.h"
 #include "platform/header/ImageFileReader.h"
 #include "platform/loader/LoaderClient.h"
+#include "TestBuildOfHelper.h"
 #include "platform/PreviewMaker.h"
 #include "support/TestImages.h"
 
@@ -41,72 +42,17 @@ namespace {
 using namespace std::chrono_literals;
 namespace loader = platform::loader;
 
-// The programs under test: the build's, or copies where the test runs as a
-// user who cannot reach the build (as_ordinary_user.sh).
-const char* programPath(const char* variable, const char* built)
-{
-    const char* copy = std::getenv(variable);
-    return copy && *copy ? copy : built;
-}
-
-const char* loaderTestBinary()
-{
-    return programPath("QUORVEL_TEST_LOADER_BINARY", QUORVEL_LOADER_TEST_BINARY);
-}
-
+// quorvel-inspect: the build's, or its copy where the test runs as a user
+// who cannot reach the build (as_ordinary_user.sh).
 QString inspectBinary()
 {
-    return QFile::decodeName(programPath("QUORVEL_TEST_INSPECT_BINARY", QUORVEL_INSPECT_BINARY));
+    const char* copy = std::getenv("QUORVEL_TEST_INSPECT_BINARY");
+    return QFile::decodeName(copy && *copy ? copy : QUORVEL_INSPECT_BINARY);
 }
 
 // The test build of the helper, whose trigger files make its children
 // misbehave, for the duration of a test.
-class TestHelper : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        const char* usual = std::getenv("QUORVEL_LOADER");
-        m_usual = usual ? usual : "";
-        ::setenv("QUORVEL_LOADER", loaderTestBinary(), 1);
-        loader::stopIdleHelpers();
-        // Far beyond any good file's time with both cores busy under a
-        // sanitizer; the tests of time-outs shorten them around the files
-        // that never answer.
-        loader::setHelperTimeouts({30000ms, 30000ms});
-    }
-
-    void TearDown() override
-    {
-        if (m_usual.empty())
-            ::unsetenv("QUORVEL_LOADER");
-        else
-            ::setenv("QUORVEL_LOADER", m_usual.c_str(), 1);
-        loader::stopIdleHelpers();
-        loader::setHelperTimeouts({});
-    }
-
-    std::string file(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = dir.filePath(name);
-        QFile out(path);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
-        return QFile::encodeName(path).toStdString();
-    }
-
-    // A drawing of 12 x 10: a format that only the helper reads.
-    std::string goodFile(const QString& name)
-    {
-        return file(name, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"12\" height=\"10\">"
-                          "<rect width=\"12\" height=\"10\" fill=\"red\"/></svg>");
-    }
-
-    QTemporaryDir dir;
-    platform::ImageFileReader reader;
-
-private:
-    std::string m_usual;
-};
+using TestHelper = TestBuildOfHelper;
 
 long maxResidentKiB()
 {

@@ -8,6 +8,7 @@
 #include "support/VipsStart.h"
 #include "platform/header/ImageFileReader.h"
 #include "platform/loader/LoaderClient.h"
+#include "TestBuildOfHelper.h"
 #include "support/TestImages.h"
 
 #include <QFile>
@@ -166,50 +167,7 @@ TEST(HelperFormats, TextIsNotAnImage)
 
 // The test build of the helper, whose trigger files make it crash, hang or
 // probe its own confinement.
-class MisbehavingHelper : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        const char* usual = std::getenv("QUORVEL_LOADER");
-        m_usual = usual ? usual : "";
-        ::setenv("QUORVEL_LOADER", QUORVEL_LOADER_TEST_BINARY, 1);
-        loader::stopIdleHelpers();
-        // Far beyond a good file's time with both cores busy under a
-        // sanitizer; shortened around the files that never answer.
-        loader::setHelperTimeouts({30000ms, 30000ms});
-    }
-
-    void TearDown() override
-    {
-        if (m_usual.empty())
-            ::unsetenv("QUORVEL_LOADER");
-        else
-            ::setenv("QUORVEL_LOADER", m_usual.c_str(), 1);
-        loader::stopIdleHelpers();
-        loader::setHelperTimeouts({});
-    }
-
-    std::string file(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = dir.filePath(name);
-        EXPECT_TRUE(writeBytes(path, bytes));
-        return QFile::encodeName(path).toStdString();
-    }
-
-    // A drawing: a format that only the helper reads, the measure and the preview alike.
-    std::string goodFile(const QString& name)
-    {
-        return file(name, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"12\" height=\"10\">"
-                          "<rect width=\"12\" height=\"10\" fill=\"red\"/></svg>");
-    }
-
-    QTemporaryDir dir;
-    platform::ImageFileReader reader;
-
-private:
-    std::string m_usual;
-};
+using MisbehavingHelper = TestBuildOfHelper;
 
 TEST_F(MisbehavingHelper, CrashOrHangCostsOnlyThatFile)
 {
