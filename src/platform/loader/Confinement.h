@@ -23,12 +23,13 @@ bool confineZygote(bool keepStderr);
 // A child forked ahead of its request (a spare), confined before it takes
 // one so that no request waits for it: a session of its own, killed with
 // the zygote, nothing open but the zygote's channel and `toZygote` (moved
-// to spareSignal first, even when a later step fails), resource limits (`cpuSeconds` of processor time, which a
-// request may raise to the hard limit `cpuSecondsAtMost`), namespaces where
-// the system lends them, a file-system ruleset where the kernel has one
-// (read-only access to the libraries and their data), and an allow-list
-// system-call filter whose default kills the process. False when a layer
-// that must hold could not be put in place.
+// to spareSignal first, even when a later step fails), resource limits
+// (`cpuSeconds` of processor time, which a request may raise to the hard
+// limit `cpuSecondsAtMost`), namespaces where the system lends them, a
+// file-system ruleset where the kernel has one (read-only access to the
+// libraries and their data), and an allow-list system-call filter whose
+// default kills the process. False when a layer that must hold could not
+// be put in place.
 bool prepareChild(int toZygote, int cpuSeconds, int cpuSecondsAtMost);
 
 // The prepared child once it has its request and has let go of the channel
