@@ -15,7 +15,7 @@ if ! command -v setpriv >/dev/null 2>&1 || ! as_nobody true 2>/dev/null; then
   echo "cannot run as an ordinary user here: skipped" >&2
   exit 77
 fi
-export HOME=/tmp
+export HOME=/tmp TMPDIR=/tmp
 if as_nobody test -x "$1" 2>/dev/null; then
   exec setpriv --reuid=65534 --regid=65534 --clear-groups --inh-caps=-all --bounding-set=-all "$@"
 fi
@@ -35,6 +35,10 @@ fi
 if [ -n "$QUORVEL_TEST_INSPECT_BINARY" ]; then
   QUORVEL_TEST_INSPECT_BINARY=$(copy "$QUORVEL_TEST_INSPECT_BINARY") || exit 1
   export QUORVEL_TEST_INSPECT_BINARY
+fi
+if ! as_nobody test -x "$test_program" 2>/dev/null; then
+  echo "nobody cannot run programs from /tmp here: skipped" >&2
+  exit 77
 fi
 cd "$copies" || exit 1
 as_nobody "$test_program" "$@"
